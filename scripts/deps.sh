@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what building and testing Brellix needs on Debian 12, when it is missing.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ libgtest-dev googletest
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick fonts-wqy-microhei locales
+  clang libclang-rt-14-dev valgrind zip
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "deps: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" \
+    > /tmp/brellix-apt.log 2>&1 || { tail -20 /tmp/brellix-apt.log; exit 1; }
+fi
+
+# Wine takes its code page from a generated glibc locale: the program's text is Chinese.
+if ! locale -a 2>/dev/null | grep -qx 'zh_CN.utf8'; then
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 2>/dev/null || sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both presets and runs every test: native, the Win32 backends
+# under Wine, and end-to-end under Wine in a private Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+
+echo "== native build and tests"
+cmake --preset native > /dev/null
+cmake --build --preset native
+ctest --preset native -j2
+
+echo "== Windows build (MinGW-w64)"
+cmake --preset mingw-x64 > /dev/null
+cmake --build --preset mingw-x64
+
+# Tests never draw on the user's desktop: a private display for the whole run.
+unset DISPLAY
+source scripts/wine-env.sh
+trap brellix_stop_display EXIT
+brellix_wine_prefix
+brellix_ensure_display
+
+echo "== Win32 backend and end-to-end tests under Wine (DISPLAY=$DISPLAY)"
+ctest --preset mingw-x64

@@ -1,0 +1,13 @@
+// The program's one state object: every value that lives for the whole run. Each layer owns the
+// type of its own piece; nothing else in the program is mutable and global.
+#pragma once
+
+#include "platform/os.h"
+
+namespace brellix::app {
+
+struct ProgramState {
+    platform::OsVersionInfo osvInfo;  // filled by IsWinNT on each call
+};
+
+}  // namespace brellix::app

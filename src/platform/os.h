@@ -1,0 +1,122 @@
+// The operating-system seam: one member per call the program makes, arguments as the call takes
+// them, so that tests can check exactly what the program asked of the system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brellix::platform {
+
+// Opaque operating-system handles; portable code never looks inside them.
+using NativeHandle = void*;
+using WindowHandle = void*;
+using IconHandle = void*;
+
+struct Luid {
+    std::uint32_t LowPart = 0;
+    std::int32_t HighPart = 0;
+};
+
+struct LuidAndAttributes {
+    platform::Luid Luid;
+    std::uint32_t Attributes = 0;
+};
+
+// Room for two entries, as the privileged exit lays it out; only the first is ever filled.
+struct TokenPrivileges {
+    std::uint32_t PrivilegeCount = 0;
+    LuidAndAttributes Privileges[2] = {};
+};
+
+// The ANSI OSVERSIONINFO: five 32-bit fields and a 128-character service-pack text (148 bytes).
+struct OsVersionInfo {
+    std::uint32_t dwOSVersionInfoSize = 0;
+    std::uint32_t dwMajorVersion = 0;
+    std::uint32_t dwMinorVersion = 0;
+    std::uint32_t dwBuildNumber = 0;
+    std::uint32_t dwPlatformId = 0;
+    char szCSDVersion[128] = {};
+};
+static_assert(sizeof(OsVersionInfo) == 148);
+
+struct LocalTimeOfDay {
+    int hour = 0;  // 0..23
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The notification-area icon record; the backend converts it to the platform's layout.
+struct NotifyIconData {
+    WindowHandle hWnd = nullptr;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    IconHandle hIcon = nullptr;
+    std::wstring szTip;  // at most 63 characters reach the shell
+};
+
+class Os {
+public:
+    virtual ~Os() = default;
+
+    // --- Start-up ---
+    // Claims the program's single-instance name for this session; true when another running
+    // instance holds it already.
+    virtual bool AnotherInstanceRunning() = 0;
+    virtual void InitCommonControls() = 0;
+    // The whole command line as Windows hands it over, the program's own name included.
+    virtual std::wstring GetCommandLineW() = 0;
+    // The full path of the running executable.
+    virtual std::wstring GetModuleFileNameW() = 0;
+
+    // --- The privileged exit ---
+    virtual bool GetVersionExA(OsVersionInfo& info) = 0;
+    // size: in, the buffer's capacity including the terminating NUL; out, what the call reports.
+    virtual bool GetComputerNameA(char* buffer, std::uint32_t& size) = 0;
+    virtual NativeHandle GetCurrentProcess() = 0;
+    virtual bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) = 0;
+    virtual bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) = 0;
+    virtual bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
+                                       std::uint32_t bufferLength, TokenPrivileges* previousState,
+                                       std::uint32_t* returnLength) = 0;
+    virtual bool CloseHandle(NativeHandle handle) = 0;
+    virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
+
+    // --- The settings file ---
+    // Copies the value (or the default) into buffer, cut to size - 1 characters, NUL-terminated;
+    // returns the number of characters copied.
+    virtual std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
+                                                   std::wstring_view defaultValue, wchar_t* buffer,
+                                                   std::uint32_t size, std::wstring_view file) = 0;
+    virtual bool WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key,
+                                            std::wstring_view value, std::wstring_view file) = 0;
+
+    // --- The shell and window placement ---
+    // message: 0 add, 1 modify, 2 delete.
+    virtual bool Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) = 0;
+    virtual bool SetWindowPosTopmost(WindowHandle window) = 0;
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    // True when the rectangle (screen pixels) touches any monitor.
+    virtual bool RectOnAnyMonitor(const ScreenRect& rect) = 0;
+    // The work area of the monitor nearest to the rectangle.
+    virtual ScreenRect NearestMonitorWorkArea(const ScreenRect& rect) = 0;
+    virtual bool OpenWebAddress(std::wstring_view address) = 0;
+
+    // --- The clock ---
+    virtual LocalTimeOfDay GetLocalTime() = 0;
+    // Milliseconds since an arbitrary start; never goes back, does not count suspend reliably.
+    virtual std::uint64_t GetTickCount64() = 0;
+    // Wall clock in milliseconds since 1970-01-01 UTC; moves when the user sets the clock.
+    virtual std::int64_t GetSystemTimeMilliseconds() = 0;
+};
+
+}  // namespace brellix::platform

@@ -1,0 +1,30 @@
+// Owners of Win32 handles.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/unique_resource.h"
+
+namespace brellix::platform::win32 {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
+};
+using UniqueHandle = unique_resource<HANDLE, HandleCloser>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
+};
+using UniqueIcon = unique_resource<HICON, IconDestroyer>;
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
+};
+using UniqueGdiObject = unique_resource<HGDIOBJ, GdiObjectDeleter>;
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const noexcept { ::DestroyMenu(menu); }
+};
+using UniqueMenu = unique_resource<HMENU, MenuDestroyer>;
+
+}  // namespace brellix::platform::win32

@@ -1,0 +1,51 @@
+// The real operating system behind the seam.
+#pragma once
+
+#include "platform/os.h"
+#include "platform/win32/handles.h"
+
+namespace brellix::platform::win32 {
+
+// The single-instance name, in the session's own namespace.
+inline constexpr wchar_t kSingleInstanceMutexName[] = L"Local\\Brellix.SingleInstance.7f3c2a61";
+
+class Win32Os : public Os {
+public:
+    bool AnotherInstanceRunning() override;
+    void InitCommonControls() override;
+    std::wstring GetCommandLineW() override;
+    std::wstring GetModuleFileNameW() override;
+
+    bool GetVersionExA(OsVersionInfo& info) override;
+    bool GetComputerNameA(char* buffer, std::uint32_t& size) override;
+    NativeHandle GetCurrentProcess() override;
+    bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) override;
+    bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override;
+    bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
+                               std::uint32_t bufferLength, TokenPrivileges* previousState,
+                               std::uint32_t* returnLength) override;
+    bool CloseHandle(NativeHandle handle) override;
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
+
+    std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
+                                           std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
+                                           std::wstring_view file) override;
+    bool WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+                                    std::wstring_view file) override;
+
+    bool Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) override;
+    bool SetWindowPosTopmost(WindowHandle window) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    bool RectOnAnyMonitor(const ScreenRect& rect) override;
+    ScreenRect NearestMonitorWorkArea(const ScreenRect& rect) override;
+    bool OpenWebAddress(std::wstring_view address) override;
+
+    LocalTimeOfDay GetLocalTime() override;
+    std::uint64_t GetTickCount64() override;
+    std::int64_t GetSystemTimeMilliseconds() override;
+
+private:
+    UniqueHandle singleInstanceMutex_;  // held for the life of the process
+};
+
+}  // namespace brellix::platform::win32
