@@ -1,0 +1,121 @@
+// The in-memory forms runtime: plain state for the window and its controls, the same events as
+// the Win32 backend, and the actions a user could take, for tests.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+
+namespace brellix::platform {
+
+class MemoryForms : public Forms {
+public:
+    // --- Forms ---
+    void Load(const FormSpec& spec, FormEvents& events) override;
+    void Unload() override;
+    bool IsLoaded() const override { return loaded_; }
+    int RunMessageLoop() override;
+    void DoEvents() override;
+
+    std::wstring Caption() const override { return caption_; }
+    void SetCaption(std::wstring_view caption) override { caption_ = caption; }
+    bool Visible() const override { return visible_; }
+    void Show() override;
+    void Hide() override;
+    WindowState GetWindowState() const override { return windowState_; }
+    void SetWindowState(WindowState state) override { windowState_ = state; }
+    float Left() const override { return left_; }
+    float Top() const override { return top_; }
+    void SetLeft(float twips) override { left_ = twips; }
+    void SetTop(float twips) override { top_ = twips; }
+    ScreenRect WindowRect() const override;
+    float TwipsPerPixel() const override { return twipsPerPixel; }
+    WindowHandle hWnd() const override { return kWindow; }
+    IconHandle Icon() const override { return kIcon; }
+    std::uint32_t TrayCallbackMessage() const override { return kTrayCallbackMessage; }
+    void PopupMenu(int menuId) override;
+
+    std::wstring ControlCaption(int id) const override;
+    void SetControlCaption(int id, std::wstring_view caption) override;
+    bool Enabled(int id) const override;
+    void SetEnabled(int id, bool enabled) override;
+    void AddItem(int id, std::wstring_view text) override;
+    int ListCount(int id) const override;
+    std::wstring List(int id, int item) const override;
+    int ListIndex(int id) const override;
+    void SetListIndex(int id, int item) override;
+    bool Selected(int id, int item) const override;
+    void SetSelected(int id, int item, bool checked) override;
+    std::wstring Text(int id) const override;
+    bool SetText(int id, std::wstring_view text) override;
+
+    // --- What a user, the shell or the system could do; each is ignored where a real window
+    // would ignore it (a disabled control, a hidden or unloaded window). ---
+    void UserClick(int id);                      // a button, label or menu-less click
+    void UserChoose(int pickerId, int item);     // picks an item of a drop-down list
+    void UserClickItem(int listId, int item);    // clicks a row's text
+    void UserClickCheckBox(int listId, int item);  // clicks a row's check box
+    void UserPressSpace(int listId);             // toggles the current row's check
+    void UserPressArrow(int listId, int delta);  // moves the current row
+    void UserClose(UnloadMode mode = UnloadMode::FormControlMenu);
+    void SystemEndSession();
+    void ShellTrayNotify(std::uint32_t code);
+    void ShellTaskbarCreated();
+    // One tick of a timer, if it is running.
+    void TimerTick(int timerId);
+    // A message that arrives later: handled by the next DoEvents or message loop.
+    void Post(std::function<void()> message);
+
+    // The item a user will choose in the next popup menu, and what happens while it is open.
+    std::optional<int> popupChoice;
+    std::function<void()> whilePopupOpen;
+    float twipsPerPixel = 15.0f;
+
+    // Every event raised, in order: "Click(btnTurnON)", "ItemCheck(lstOptions, 2)", ...
+    std::vector<std::string> events;
+    // Every Show and Hide, with the window's state at that moment.
+    std::vector<std::string> visibilityLog;
+
+    bool Exists(int id) const { return controls_.count(id) != 0; }
+    const ControlSpec& SpecOf(int id) const { return controls_.at(id).spec; }
+    bool TimerRunning(int timerId) const;
+
+    static inline WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x10010);
+    static inline IconHandle const kIcon = reinterpret_cast<IconHandle>(0x20020);
+    static constexpr std::uint32_t kTrayCallbackMessage = 0x8001;
+
+private:
+    struct ControlState {
+        ControlSpec spec;
+        std::wstring caption;
+        bool enabled = true;
+        std::vector<std::wstring> items;
+        std::vector<bool> checks;
+        int listIndex = -1;
+    };
+
+    ControlState* Find(int id);
+    const ControlState* Find(int id) const;
+    ControlState* Usable(int id);  // nullptr when a user could not reach it now
+    bool ValidItem(const ControlState& control, int item) const;
+    void RaiseClick(int id);
+    void RaiseItemCheck(int id, int item);
+    std::string NameOf(int id) const;
+
+    FormEvents* events_ = nullptr;
+    std::map<int, ControlState> controls_;
+    std::deque<std::function<void()>> queue_;
+    std::wstring caption_;
+    bool loaded_ = false;
+    bool visible_ = false;
+    WindowState windowState_ = WindowState::Normal;
+    float left_ = 0, top_ = 0;
+    int clientWidth_ = 0, clientHeight_ = 0;
+};
+
+}  // namespace brellix::platform
