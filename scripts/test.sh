@@ -15,6 +15,11 @@ echo "== Windows build (MinGW-w64)"
 cmake --preset mingw-x64 > /dev/null
 cmake --build --preset mingw-x64
 
+echo "== 32-bit exe, and the reproducible release zip"
+cmake --preset mingw-x86 > /dev/null
+cmake --build --preset mingw-x86
+scripts/package.sh
+
 # Tests never draw on the user's desktop: a private display for the whole run.
 unset DISPLAY
 source scripts/wine-env.sh
