@@ -55,6 +55,11 @@ for row in \
   e2e_expect_eq "\"$args\" creates no window" "$(grep -c '^CreateWindowExW' "$CASE_DIR/calls.txt")" "0"
 done
 
+# A command line near Windows' limit of 32,767 characters still works; the keyword is at its end.
+long_text=$(head -c 32000 /dev/zero | tr '\0' 'x')
+run_traced "${long_text}poweroff"
+e2e_expect_eq "a 32,008-character command line still finds its keyword" "$(exits)" "ExitWindowsEx(00000008,00000000)"
+
 for args in "Shutdown" "force" "forceifhung"; do
   run_traced "$args"
   e2e_expect_eq "\"$args\" requests no end of session" "$(exits)" ""
