@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/profile_file.h"
+
 namespace brellix::platform {
 
 namespace {
@@ -149,19 +151,14 @@ std::uint32_t MemoryOs::GetPrivateProfileStringW(std::wstring_view section, std:
                                                  std::uint32_t size, std::wstring_view file) {
     Record("GetPrivateProfileStringW(" + ToCallText(section) + ", " + ToCallText(key) + ", " +
            ToCallText(defaultValue) + ", size=" + std::to_string(size) + ", " + ToCallText(file) + ")");
-    // Replaced by the portable profile reader when the settings layer lands.
-    if (size == 0) return 0;
-    const std::size_t n = std::min<std::size_t>(defaultValue.size(), size - 1);
-    std::copy_n(defaultValue.data(), n, buffer);
-    buffer[n] = L'\0';
-    return static_cast<std::uint32_t>(n);
+    return profile::ReadProfileValue(section, key, defaultValue, buffer, size, profile::HostPath(file));
 }
 
 bool MemoryOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                                           std::wstring_view file) {
     Record("WritePrivateProfileStringW(" + ToCallText(section) + ", " + ToCallText(key) + ", " + ToCallText(value) +
            ", " + ToCallText(file) + ")");
-    return false;
+    return profile::WriteProfileValue(section, key, value, profile::HostPath(file));
 }
 
 bool MemoryOs::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
