@@ -3,11 +3,13 @@
 #pragma once
 
 #include "platform/os.h"
+#include "scheduler/schedule_state.h"
 
 namespace brellix::app {
 
 struct ProgramState {
     platform::OsVersionInfo osvInfo;  // filled by IsWinNT on each call
+    scheduler::ScheduleState schedule;
 };
 
 }  // namespace brellix::app

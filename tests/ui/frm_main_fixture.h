@@ -1,0 +1,100 @@
+// frmMain on the memory backends, with a fake clock that tests move and a log of property sets.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_forms.h"
+#include "platform/memory/memory_os.h"
+#include "scheduler/schedule_state.h"
+#include "ui/frm_main.h"
+#include "ui/frm_main_layout.h"
+
+namespace brellix::ui::test {
+
+// The memory forms runtime that also logs every Enabled and Caption assignment, in order.
+class RecordingForms : public platform::MemoryForms {
+public:
+    std::vector<std::string> propertySets;
+
+    void SetEnabled(int id, bool enabled) override {
+        propertySets.push_back(platform::ToCallText(SpecOf(id).name) + ".Enabled=" + (enabled ? "1" : "0"));
+        MemoryForms::SetEnabled(id, enabled);
+    }
+    void SetCaption(std::wstring_view caption) override {
+        propertySets.push_back("Caption=" + platform::ToCallText(caption));
+        MemoryForms::SetCaption(caption);
+    }
+};
+
+constexpr int MsOfDay(int hour, int minute, int second, int millisecond = 0) {
+    return ((hour * 60 + minute) * 60 + second) * 1000 + millisecond;
+}
+
+class FrmMainTest : public ::testing::Test {
+protected:
+    platform::MemoryOs os;
+    RecordingForms forms;
+    platform::OsVersionInfo osvInfo;
+    scheduler::ScheduleState schedule;
+    FrmMain frm{forms, os, osvInfo, schedule};
+
+    // Loads the window as the start-up does, then shows it so that a user can reach it.
+    void LoadAndShow() {
+        forms.Load(FrmMainSpec(), frm);
+        forms.Show();
+    }
+
+    // --- The clock ---
+    void SetLocalTime(int msOfDay) {
+        os.localTime = {msOfDay / 3'600'000, msOfDay / 60'000 % 60, msOfDay / 1000 % 60, msOfDay % 1000};
+    }
+    int LocalMsOfDay() const {
+        const platform::LocalTimeOfDay& t = os.localTime;
+        return MsOfDay(t.hour, t.minute, t.second, t.millisecond);
+    }
+    // All three clocks run on together, the local one wrapping at midnight.
+    void Advance(int ms) {
+        os.tickMilliseconds += static_cast<std::uint64_t>(ms);
+        os.systemMilliseconds += ms;
+        SetLocalTime((LocalMsOfDay() + ms) % (24 * 3'600'000));
+    }
+
+    // --- The user ---
+    void ChooseTime(const wchar_t* hour, const wchar_t* minute, const wchar_t* second, const wchar_t* ampm) {
+        for (const auto& [picker, text] : {std::pair{cboHour, hour}, std::pair{cboMinute, minute},
+                                           std::pair{cboSecond, second}, std::pair{cboAMPM, ampm}}) {
+            for (int i = 0; i < forms.ListCount(picker); ++i) {
+                if (forms.List(picker, i) == text) forms.UserChoose(picker, i);
+            }
+        }
+    }
+    void Arm() { forms.UserClick(btnTurnON); }
+
+    std::vector<std::string> ExitRequests() const { return os.CallsNamed({"ExitWindowsEx"}); }
+
+    // Ticks every 333 ms for the given time; returns the local time of the first tick that asked
+    // for the end of the session.
+    std::optional<int> TickFor(int durationMs) {
+        std::optional<int> firedAt;
+        const std::size_t before = ExitRequests().size();
+        for (int elapsed = 0; elapsed < durationMs; elapsed += 333) {
+            Advance(333);
+            forms.TimerTick(tmrShutdown);
+            if (!firedAt && ExitRequests().size() > before) firedAt = LocalMsOfDay();
+        }
+        return firedAt;
+    }
+
+    // Which items of a list are checked, as a string such as "0100".
+    std::string Checks(int list) const {
+        std::string marks;
+        for (int i = 0; i < forms.ListCount(list); ++i) marks += forms.Selected(list, i) ? '1' : '0';
+        return marks;
+    }
+};
+
+}  // namespace brellix::ui::test
