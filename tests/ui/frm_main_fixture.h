@@ -76,17 +76,24 @@ protected:
 
     std::vector<std::string> ExitRequests() const { return os.CallsNamed({"ExitWindowsEx"}); }
 
-    // Ticks every 333 ms for the given time; returns the local time of the first tick that asked
-    // for the end of the session.
-    std::optional<int> TickFor(int durationMs) {
-        std::optional<int> firedAt;
+    // When a tick asked for the end of the session: how long after the ticking began, and the
+    // local time then.
+    struct Firing {
+        int afterMs;
+        int localMs;
+    };
+
+    // Ticks every 333 ms for the given time; returns the first tick that asked for the end of the
+    // session.
+    std::optional<Firing> TickFor(int durationMs) {
+        std::optional<Firing> firing;
         const std::size_t before = ExitRequests().size();
-        for (int elapsed = 0; elapsed < durationMs; elapsed += 333) {
+        for (int elapsed = 333; elapsed <= durationMs; elapsed += 333) {
             Advance(333);
             forms.TimerTick(tmrShutdown);
-            if (!firedAt && ExitRequests().size() > before) firedAt = LocalMsOfDay();
+            if (!firing && ExitRequests().size() > before) firing = Firing{elapsed, LocalMsOfDay()};
         }
-        return firedAt;
+        return firing;
     }
 
     // Which items of a list are checked, as a string such as "0100".

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frm_main_fixture.h"
+
+namespace brellix::ui::test {
+namespace {
+
+// The controls that show the state, and whether each is enabled while armed.
+struct StateRow {
+    ControlId id;
+    bool enabledWhileArmed;
+};
+
+constexpr StateRow kStateTable[] = {
+    {btnTurnON, false}, {btnTurnOFF, true}, {mnuPopupTurnON, false}, {mnuPopupTurnOFF, true},
+    {cboHour, false},   {cboMinute, false}, {cboSecond, false},      {cboAMPM, false},
+    {lstOptions, false}, {lstExtra, false}, {tmrShutdown, true},
+};
+
+// What a user or the tick can do to the state, whatever reaches the handlers.
+enum class Step { ArmButton, DisarmButton, ArmAgainFromCode, DisarmAgainFromCode, PopupArm, PopupDisarm, Fire };
+
+struct StateCase {
+    const char* name;
+    std::vector<Step> steps;
+    bool armed;
+};
+
+void PrintTo(const StateCase& c, std::ostream* out) { *out << c.name; }
+
+class StateAfter : public FrmMainTest, public ::testing::WithParamInterface<StateCase> {
+protected:
+    void Do(Step step) {
+        switch (step) {
+            case Step::ArmButton: return Arm();
+            case Step::DisarmButton: return forms.UserClick(btnTurnOFF);
+            // A second run of an operation whose button is disabled by the first, as from a popup
+            // menu opened before the state changed.
+            case Step::ArmAgainFromCode: return frm.mnuPopupTurnON_Click();
+            case Step::DisarmAgainFromCode: return frm.mnuPopupTurnOFF_Click();
+            case Step::PopupArm: return ChoosePopup(mnuPopupTurnON);
+            case Step::PopupDisarm: return ChoosePopup(mnuPopupTurnOFF);
+            case Step::Fire:
+                SetLocalTime(MsOfDay(3, 15, 44, 900));
+                Arm();
+                ASSERT_TRUE(TickFor(333));
+                return;
+        }
+    }
+    void ChoosePopup(int item) {
+        forms.popupChoice = item;
+        forms.PopupMenu(mnuPopup);
+    }
+};
+
+TEST_P(StateAfter, EveryControlOfTheStateTableAndTheCaptionShowTheState) {
+    LoadAndShow();
+    for (Step step : GetParam().steps) Do(step);
+    for (const StateRow& row : kStateTable) {
+        EXPECT_EQ(forms.Enabled(row.id), GetParam().armed == row.enabledWhileArmed)
+            << platform::ToCallText(forms.SpecOf(row.id).name);
+    }
+    EXPECT_EQ(forms.Caption(), GetParam().armed ? kCaptionArmed : kCaptionDisarmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, StateAfter,
+    ::testing::Values(StateCase{"arm", {Step::ArmButton}, true},
+                      StateCase{"arm_twice", {Step::ArmButton, Step::ArmAgainFromCode}, true},
+                      StateCase{"disarm", {Step::ArmButton, Step::DisarmButton}, false},
+                      StateCase{"disarm_twice", {Step::ArmButton, Step::DisarmButton, Step::DisarmAgainFromCode},
+                                false},
+                      StateCase{"disarm_before_any_arm", {Step::DisarmAgainFromCode}, false},
+                      StateCase{"fire", {Step::Fire}, false},
+                      StateCase{"fire_twice", {Step::Fire, Step::Fire}, false},
+                      StateCase{"fire_then_disarm_again", {Step::Fire, Step::DisarmAgainFromCode}, false},
+                      StateCase{"fire_then_arm", {Step::Fire, Step::ArmButton}, true},
+                      StateCase{"arm_from_the_popup", {Step::PopupArm}, true},
+                      StateCase{"disarm_from_the_popup", {Step::PopupArm, Step::PopupDisarm}, false}),
+    [](const ::testing::TestParamInfo<StateCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimerLast) {
+    LoadAndShow();
+    schedule.strShutdownTime = L"stale";
+    forms.propertySets.clear();
+    Arm();
+    EXPECT_EQ(forms.propertySets,
+              (std::vector<std::string>{"btnTurnON.Enabled=0", "btnTurnOFF.Enabled=1", "mnuPopupTurnON.Enabled=0",
+                                        "mnuPopupTurnOFF.Enabled=1", "cboHour.Enabled=0", "cboMinute.Enabled=0",
+                                        "cboSecond.Enabled=0", "cboAMPM.Enabled=0", "lstOptions.Enabled=0",
+                                        "lstExtra.Enabled=0", "Caption=Vospel - \\u6fc0\\u6d3b",
+                                        "tmrShutdown.Enabled=1"}));
+    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
+}
+
+TEST_F(FrmMainTest, DisarmingSetsTheStatePropertiesInOrderAndStopsTheTimerLast) {
+    LoadAndShow();
+    Arm();
+    forms.propertySets.clear();
+    forms.UserClick(btnTurnOFF);
+    EXPECT_EQ(forms.propertySets,
+              (std::vector<std::string>{"btnTurnON.Enabled=1", "btnTurnOFF.Enabled=0", "mnuPopupTurnON.Enabled=1",
+                                        "mnuPopupTurnOFF.Enabled=0", "cboHour.Enabled=1", "cboMinute.Enabled=1",
+                                        "cboSecond.Enabled=1", "cboAMPM.Enabled=1", "lstOptions.Enabled=1",
+                                        "lstExtra.Enabled=1", "Caption=Vospel - \\u53d6\\u6d88",
+                                        "tmrShutdown.Enabled=0"}));
+}
+
+TEST_F(FrmMainTest, ArmingFromThePopupLeavesAHiddenWindowHiddenAndOffersOnlyDisarm) {
+    LoadAndShow();
+    forms.Hide();
+    forms.popupChoice = mnuPopupTurnON;
+    forms.PopupMenu(mnuPopup);
+    EXPECT_FALSE(forms.Visible());
+    EXPECT_TRUE(forms.Enabled(tmrShutdown));
+
+    // The arm item is disabled now: choosing it does nothing.
+    forms.popupChoice = mnuPopupTurnON;
+    forms.PopupMenu(mnuPopup);
+    EXPECT_EQ(forms.events.back(), "Click(mnuPopup)");
+}
+
+TEST_F(FrmMainTest, WhileArmedTheUserCannotChangeTheChoices) {
+    LoadAndShow();
+    Arm();
+    forms.UserClickCheckBox(lstOptions, 3);
+    forms.UserClickItem(lstExtra, 0);
+    forms.UserChoose(cboHour, 0);
+    EXPECT_EQ(Checks(lstOptions), "0100");
+    EXPECT_EQ(forms.ListIndex(lstExtra), 1);
+    EXPECT_EQ(forms.Text(cboHour), L"3");
+    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
+}
+
+}  // namespace
+}  // namespace brellix::ui::test
