@@ -17,6 +17,7 @@
 
 #include "platform/memory/memory_os.h"
 #include "platform/win32/win32_os.h"
+#include "settings/settings_file.h"
 
 namespace brellix::platform {
 namespace {
@@ -313,6 +314,29 @@ std::vector<Case> Cases() {
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ProfileDifferential, ::testing::ValuesIn(Cases()), CaseName);
+
+// A program started from a drive's root uses "C:\\Brellix.ini" as it is; Windows reads and
+// writes the same file as through "C:\Brellix.ini".
+TEST(ProfilePathUnderWindows, ADoubledSeparatorNamesTheSameFile) {
+    win32::Win32Os os;
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    const std::wstring directory = std::wstring(temp) + L"brellix-doubled-" + pid;
+    ASSERT_TRUE(::CreateDirectoryW(directory.c_str(), nullptr));
+
+    const std::pair<std::wstring, std::wstring> paths[] = {
+        {directory + L"\\\\Brellix.ini", directory + L"\\Brellix.ini"},
+        {L"C:\\\\brellix-root-" + pid + L".ini", L"C:\\brellix-root-" + pid + L".ini"},
+    };
+    for (const auto& [doubled, single] : paths) {
+        settings::WriteIniString(os, settings::kShutdownHour, L"9", doubled);
+        EXPECT_EQ(settings::ReadIniString(os, settings::kShutdownHour, single), L"9") << ToCallText(doubled);
+        EXPECT_EQ(settings::ReadIniString(os, settings::kShutdownHour, doubled), L"9") << ToCallText(doubled);
+        EXPECT_TRUE(::DeleteFileW(single.c_str())) << ToCallText(single);
+    }
+    ::RemoveDirectoryW(directory.c_str());
+}
 
 }  // namespace
 }  // namespace brellix::platform
