@@ -417,6 +417,7 @@ std::uint32_t ReadProfileValue(std::wstring_view section, std::wstring_view key,
 
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                        const fs::path& file) {
+    if (file.empty()) return false;
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     std::string bytes;
@@ -437,12 +438,13 @@ bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::ws
 
 fs::path HostPath(std::wstring_view path) {
 #ifdef _WIN32
-    return fs::path(std::wstring(path));
+    fs::path host{std::wstring(path)};
 #else
     std::string utf8;
-    ForEachCodePoint(path, [&](char32_t cp) { AppendUtf8(utf8, cp); });
-    return fs::path(utf8);
+    ForEachCodePoint(path, [&](char32_t cp) { AppendUtf8(utf8, cp == U'\\' ? U'/' : cp); });
+    fs::path host{utf8};
 #endif
+    return host.is_absolute() ? host : fs::path();
 }
 
 }  // namespace brellix::platform::profile

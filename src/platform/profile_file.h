@@ -61,7 +61,7 @@ bool Assign(Document& document, std::wstring_view section, std::wstring_view key
 inline constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 
 // As GetPrivateProfileStringW: copies the value, or the default without its trailing blanks when
-// the file, section or key is missing or unreadable, into buffer cut to size - 1 characters and
+// the file (or its path: empty), section or key is missing or unreadable, into buffer cut to size - 1 characters and
 // NUL-terminated; returns the number of characters copied.
 std::uint32_t ReadProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
                                wchar_t* buffer, std::uint32_t size, const std::filesystem::path& file);
@@ -73,7 +73,11 @@ std::uint32_t ReadProfileValue(std::wstring_view section, std::wstring_view key,
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                        const std::filesystem::path& file);
 
-// The program's path text as a path of the host: UTF-16 on Windows, UTF-8 elsewhere.
+// The program's path text as a path of the host: UTF-16 on Windows; elsewhere UTF-8, with "\" as
+// a directory separator, so that a settings path built the Windows way beside a test's executable
+// lands in that directory. Empty when the text is no absolute path of the host: Windows looks for a
+// relative name in its own directory, which the host does not have, so such a name holds no
+// settings (reads give the default, writes fail) rather than files in the current directory.
 std::filesystem::path HostPath(std::wstring_view path);
 
 }  // namespace brellix::platform::profile

@@ -319,8 +319,19 @@ TEST(WriteProfileValue, KeepsEveryOtherValueOfAHostileFile) {
     EXPECT_EQ(FileBytes(file)->substr(0, 13), "\x00\x01garbage\xff\xfe\r\n"s);
 }
 
-TEST(HostPath, KeepsNonAsciiNamesAsUtf8) {
+TEST(HostPath, MapsTheProgramsPathTextToAHostPath) {
     EXPECT_EQ(HostPath(L"/tmp/\x8BBE\x7F6E/Brellix.ini").native(), "/tmp/\xE8\xAE\xBE\xE7\xBD\xAE/Brellix.ini");
+    EXPECT_EQ(HostPath(L"/tmp/dir\\Brellix.ini").native(), "/tmp/dir/Brellix.ini");
+    EXPECT_EQ(HostPath(L"/tmp/dir\\\\Brellix.ini").native(), "/tmp/dir//Brellix.ini");
+    // Names no file of this host: never one in the current directory.
+    EXPECT_TRUE(HostPath(L"C:\\Program Files\\Brellix\\Brellix.ini").empty());
+    EXPECT_TRUE(HostPath(L"Brellix.ini").empty());
+    EXPECT_TRUE(HostPath(L"").empty());
+}
+
+TEST(HostPath, AnEmptyPathHoldsNoSettings) {
+    EXPECT_EQ(Read(fs::path(), L"S", L"K").text, L"dflt");
+    EXPECT_FALSE(WriteProfileValue(L"S", L"K", L"v", fs::path()));
 }
 
 }  // namespace

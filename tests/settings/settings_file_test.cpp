@@ -21,6 +21,7 @@ using test::ScratchDir;
 using namespace std::string_literals;
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::string Utf8Of(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
 
 TEST(IniFilePath, IsTheExecutablesDirectoryAndTheTitle) {
     const std::wstring longDirectory = L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b');
@@ -154,6 +155,21 @@ TEST_F(SettingsFile, AWriteKeepsWhatElseTheFileHolds) {
     WriteIniString(os_, kShutdownHour, L"6", file_);
     WriteIniString(os_, kShutdownAmPm, L"AM", file_);
     EXPECT_EQ(Bytes(), "; notes\r\n[Shutdown]\r\nHour=6\r\nColour=blue\r\nAMPM=AM\r\n[Mine]\r\nx=1\r\n");
+}
+
+TEST_F(SettingsFile, TheFileBuiltByThePathRuleLiesBesideTheExecutable) {
+    os_.moduleFileName = Wide((dir_ / "renamed.exe").string());
+    const std::wstring strIniFile = IniFilePath(os_);
+    WriteIniString(os_, kShutdownHour, L"8", strIniFile);
+    EXPECT_EQ(Bytes(), "[Shutdown]\r\nHour=8\r\n");
+    EXPECT_EQ(ReadIniString(os_, kShutdownHour, strIniFile), L"8");
+}
+
+TEST_F(SettingsFile, AWindowsPathOnAnotherHostHoldsNoSettings) {
+    const std::wstring strIniFile = IniFilePath(os_);  // C:\Program Files\Brellix\Brellix.ini
+    WriteIniString(os_, kShutdownHour, L"8", strIniFile);
+    EXPECT_EQ(ReadIniString(os_, kShutdownHour, strIniFile), L"3");
+    EXPECT_FALSE(std::filesystem::exists(Utf8Of(strIniFile))) << "nothing lands in the current directory";
 }
 
 TEST_F(SettingsFile, AFailedWriteIsSilentAndTheNextStartReadsTheOldFile) {
