@@ -296,8 +296,9 @@ bool ReplaceFile(const fs::path& file, std::string_view content, std::optional<f
     const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
     std::random_device entropy;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path temporary = directory / (fs::path(".").concat(file.filename().native())).concat(
-                                                   ".tmp" + std::to_string(entropy() & 0xFFFFFF));
+        fs::path temporary = directory / ".";
+        temporary += file.filename().native();
+        temporary += ".tmp" + std::to_string(entropy() & 0xFFFFFF);
         const int fd = OpenNative(temporary, kCreateNew);
         if (fd < 0) {
             if (errno == EEXIST) continue;

@@ -70,17 +70,6 @@ TEST_F(SettingsFile, AFirstStartReadsEveryDefault) {
     EXPECT_FALSE(Bytes()) << "reading creates no file";
 }
 
-TEST_F(SettingsFile, TheKeysAreReadInTheirOrderWithTheirDefaults) {
-    const char* expected[] = {"Options/Selected=1", "Extra/Selected=1", "Shutdown/Hour=3", "Shutdown/Minute=15",
-                              "Shutdown/Second=45", "Shutdown/AMPM=AM",  "Position/Left=0", "Position/Top=0"};
-    for (std::size_t i = 0; i < kIniKeys.size(); ++i) {
-        const IniKey& k = kIniKeys[i];
-        EXPECT_EQ(platform::ToCallText(std::wstring(k.section) + L"/" + std::wstring(k.key) + L"=" +
-                                       std::wstring(k.defaultValue)),
-                  expected[i]);
-    }
-}
-
 TEST_F(SettingsFile, AReadGivesWhatIsStoredCutTo254Characters) {
     Put("[Options]\r\nSelected=\r\n[Shutdown]\r\nHour=" + std::string(300, '7') + "\r\nMinute= 05 \r\nSecond=4\0" "5\r\n"s);
     EXPECT_EQ(ReadIniString(os_, kOptionsSelected, file_), L"") << "an empty value is not the default";
