@@ -123,17 +123,5 @@ TEST_F(FrmMainTest, ArmingFromThePopupLeavesAHiddenWindowHiddenAndOffersOnlyDisa
     EXPECT_EQ(forms.events.back(), "Click(mnuPopup)");
 }
 
-TEST_F(FrmMainTest, WhileArmedTheUserCannotChangeTheChoices) {
-    LoadAndShow();
-    Arm();
-    forms.UserClickCheckBox(lstOptions, 3);
-    forms.UserClickItem(lstExtra, 0);
-    forms.UserChoose(cboHour, 0);
-    EXPECT_EQ(Checks(lstOptions), "0100");
-    EXPECT_EQ(forms.ListIndex(lstExtra), 1);
-    EXPECT_EQ(forms.Text(cboHour), L"3");
-    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
-}
-
 }  // namespace
 }  // namespace brellix::ui::test

@@ -15,11 +15,18 @@
 
 namespace brellix::ui::test {
 
-// The memory forms runtime that also logs every Enabled and Caption assignment, in order.
+// The memory forms runtime that also logs every Enabled and Caption assignment, in order, and
+// the controls that received items, one entry per run of items.
 class RecordingForms : public platform::MemoryForms {
 public:
     std::vector<std::string> propertySets;
+    std::vector<std::string> filled;
 
+    void AddItem(int id, std::wstring_view text) override {
+        const std::string name = platform::ToCallText(SpecOf(id).name);
+        if (filled.empty() || filled.back() != name) filled.push_back(name);
+        MemoryForms::AddItem(id, text);
+    }
     void SetEnabled(int id, bool enabled) override {
         propertySets.push_back(platform::ToCallText(SpecOf(id).name) + ".Enabled=" + (enabled ? "1" : "0"));
         MemoryForms::SetEnabled(id, enabled);

@@ -86,16 +86,6 @@ TEST_F(Tick, ATickThatMissesChangesNothing) {
     EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 PM");
 }
 
-TEST_F(Tick, AfterFiringTheRestOfTheSecondFindsTheTimerStopped) {
-    ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
-    ASSERT_TRUE(TickFor(333));
-    for (int i = 0; i < 3; ++i) forms.TimerTick(tmrShutdown);
-    EXPECT_EQ(ExitRequests().size(), 1u);
-    EXPECT_EQ(forms.Caption(), kCaptionDisarmed);
-    EXPECT_TRUE(forms.Enabled(btnTurnON));
-    EXPECT_TRUE(forms.Enabled(mnuPopupTurnON));
-}
-
 TEST_F(Tick, ARefusedRequestStillEndsDisarmedWithoutAMessage) {
     os.exitWindowsSucceeds = false;
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
@@ -192,14 +182,6 @@ TEST_F(Stall, RightAfterArmingIsCaughtUpToo) {
     EXPECT_EQ(ExitRequests().size(), 1u);
 }
 
-TEST_F(Stall, AcrossMidnightFiresAMidnightTarget) {
-    ArmAt(MsOfDay(23, 59, 58), L"12", L"0", L"0", L"AM");
-    TickFor(1333);
-    Advance(2000);
-    forms.TimerTick(tmrShutdown);
-    EXPECT_EQ(ExitRequests().size(), 1u);
-}
-
 // --- What the firing tick asks for ---
 
 struct FlagsCase {
@@ -224,10 +206,8 @@ TEST_P(FiringFlags, ComeFromTheListsCurrentItems) {
 
 INSTANTIATE_TEST_SUITE_P(
     CurrentItems, FiringFlags,
-    ::testing::Values(FlagsCase{"shutdown_force", 0, 0, "ExitWindowsEx(0x5, 0)"},
-                      FlagsCase{"poweroff_forceifhung", 1, 1, "ExitWindowsEx(0x18, 0)"},
+    ::testing::Values(FlagsCase{"poweroff_forceifhung", 1, 1, "ExitWindowsEx(0x18, 0)"},
                       FlagsCase{"reboot_force", 2, 0, "ExitWindowsEx(0x6, 0)"},
-                      FlagsCase{"logoff_forceifhung", 3, 1, "ExitWindowsEx(0x10, 0)"},
                       FlagsCase{"no_power_action_is_logoff", -1, 0, "ExitWindowsEx(0x4, 0)"},
                       FlagsCase{"no_force_mode_adds_nothing", 1, -1, "ExitWindowsEx(0x8, 0)"},
                       FlagsCase{"neither", -1, -1, "ExitWindowsEx(0x0, 0)"}),
@@ -240,15 +220,6 @@ TEST_F(Tick, FlagsFollowTheCurrentItemNotTheCheckMarks) {
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
     EXPECT_EQ(ExitRequests(), Calls{"ExitWindowsEx(0x12, 0)"});
-}
-
-TEST_F(Tick, OnNtTheShutdownPrivilegeIsEnabledBeforeTheRequest) {
-    ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
-    os.calls.clear();
-    ASSERT_TRUE(TickFor(333));
-    const Calls calls = os.CallsNamed({"AdjustTokenPrivileges", "ExitWindowsEx"});
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1], "ExitWindowsEx(0x18, 0)");
 }
 
 }  // namespace
