@@ -28,7 +28,8 @@ private:
     bool passThroughMessageLoop_;
     // The item of the latest Click or ItemCheck that was not our own doing; -1 before any.
     int newestChoice_ = -1;
-    // One bit per item that this code unchecked and whose ItemCheck has not come back yet.
+    // One bit per item (the first 32) that this code unchecked and whose ItemCheck has not come
+    // back yet.
     std::uint32_t ownUnchecks_ = 0;
 };
 
