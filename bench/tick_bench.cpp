@@ -46,7 +46,8 @@ struct Bench {
     platform::MemoryForms forms;
     platform::OsVersionInfo osvInfo;
     scheduler::ScheduleState schedule;
-    ui::FrmMain frm{forms, os, osvInfo, schedule};
+    ui::FrmMainState frmState;
+    ui::FrmMain frm{forms, os, osvInfo, schedule, frmState};
 
     Bench() {
         forms.Load(ui::FrmMainSpec(), frm);

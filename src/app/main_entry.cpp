@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "app/startup.h"
 #include "platform/command_line.h"
 #include "power/power_action.h"
 #include "power/privileged_exit.h"
 
 namespace brellix::app {
 
-MainOutcome Main(platform::Os& os, ProgramState& state) {
+MainOutcome StartFromCommandLine(platform::Os& os, ProgramState& state) {
     if (os.AnotherInstanceRunning()) return MainOutcome::AnotherInstanceRuns;
     os.InitCommonControls();
 
@@ -22,6 +23,13 @@ MainOutcome Main(platform::Os& os, ProgramState& state) {
 
     power::PerformPowerAction(os, state.osvInfo, request.flags);
     return MainOutcome::PerformedAction;
+}
+
+int Main(platform::Os& os, platform::Forms& forms, ProgramState& state) {
+    if (StartFromCommandLine(os, state) != MainOutcome::StartInteractive) return 0;
+    ui::FrmMain frmMain(forms, os, state.osvInfo, state.schedule, state.frmMain);
+    InteractiveStartUp(os, forms, state, frmMain);
+    return forms.RunMessageLoop();
 }
 
 }  // namespace brellix::app

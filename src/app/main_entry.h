@@ -1,7 +1,9 @@
-// The entry procedure: single instance, common controls, and actions named on the command line.
+// The entry procedure: single instance, common controls, actions named on the command line, and
+// otherwise the window until it is unloaded.
 #pragma once
 
 #include "app/program_state.h"
+#include "platform/forms.h"
 #include "platform/os.h"
 
 namespace brellix::app {
@@ -12,6 +14,11 @@ enum class MainOutcome {
     StartInteractive,     // no action keyword: the window is to be loaded
 };
 
-MainOutcome Main(platform::Os& os, ProgramState& state);
+// The opening steps, before any window exists.
+MainOutcome StartFromCommandLine(platform::Os& os, ProgramState& state);
+
+// The whole run: the opening steps, then the interactive start-up and the message loop until the
+// window has been unloaded. Returns the process's exit code.
+int Main(platform::Os& os, platform::Forms& forms, ProgramState& state);
 
 }  // namespace brellix::app

@@ -4,12 +4,14 @@
 
 #include "platform/os.h"
 #include "scheduler/schedule_state.h"
+#include "ui/frm_main.h"
 
 namespace brellix::app {
 
 struct ProgramState {
     platform::OsVersionInfo osvInfo;  // filled by IsWinNT on each call
     scheduler::ScheduleState schedule;
+    ui::FrmMainState frmMain;  // strIniFile, nidTray, blnHideOnClose
 };
 
 }  // namespace brellix::app

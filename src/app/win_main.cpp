@@ -8,7 +8,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     brellix::platform::win32::Win32Os os;
     brellix::app::ProgramState state;
-    switch (brellix::app::Main(os, state)) {
+    switch (brellix::app::StartFromCommandLine(os, state)) {
         case brellix::app::MainOutcome::AnotherInstanceRuns:
         case brellix::app::MainOutcome::PerformedAction:
             return 0;

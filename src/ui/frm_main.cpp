@@ -1,14 +1,18 @@
 #include "ui/frm_main.h"
 
+#include <vector>
+
 #include "power/privileged_exit.h"
+#include "settings/value_text.h"
 
 namespace brellix::ui {
 
 FrmMain::FrmMain(platform::Forms& forms, platform::Os& os, platform::OsVersionInfo& osvInfo,
-                 scheduler::ScheduleState& schedule)
+                 scheduler::ScheduleState& schedule, FrmMainState& state)
     : forms_(forms),
       os_(os),
       osvInfo_(osvInfo),
+      state_(state),
       scheduler_(forms, os, osvInfo, schedule,
                  scheduler::ScheduleView{btnTurnON, btnTurnOFF, mnuPopupTurnON, mnuPopupTurnOFF, cboHour, cboMinute,
                                          cboSecond, cboAMPM, lstOptions, lstExtra, tmrShutdown, kCaptionArmed,
@@ -22,42 +26,31 @@ void FrmMain::Form_Load() {
     if (!power::IsWinNT(os_, osvInfo_)) lstExtra.SetEnabled(false);
 }
 
-// --- Settings seam: start-up steps 3 to 6 ---
-// The settings layer fills this in: strIniFile by its path rule (step 3), ReadIniString from that
-// file, and its text-to-index conversion. Until then every key reads as its default, and the
-// defaults take the same road as saved values: checks through SetSelected, texts through SetText.
 void FrmMain::ApplySavedChoices() {
-    // Step 3: strIniFile is set here.
-    const std::wstring options = ReadIniString(L"Options", L"Selected", L"1");
-    const std::wstring extra = ReadIniString(L"Extra", L"Selected", L"1");
-    lstOptions.SetSelected(ListIndexFromSetting(options), true);
-    lstExtra.SetSelected(ListIndexFromSetting(extra), true);
-
-    const std::wstring hour = ReadIniString(L"Shutdown", L"Hour", L"3");
-    const std::wstring minute = ReadIniString(L"Shutdown", L"Minute", L"15");
-    const std::wstring second = ReadIniString(L"Shutdown", L"Second", L"45");
-    const std::wstring ampm = ReadIniString(L"Shutdown", L"AMPM", L"AM");
-    cboHour.SetText(hour);
-    cboMinute.SetText(minute);
-    cboSecond.SetText(second);
-    cboAMPM.SetText(ampm);
+    state_.settings.strIniFile = settings::IniFilePath(os_);
+    CheckSavedItem(lstOptions, settings::kOptionsSelected);
+    CheckSavedItem(lstExtra, settings::kExtraSelected);
+    ChooseSavedText(cboHour, settings::kShutdownHour);
+    ChooseSavedText(cboMinute, settings::kShutdownMinute);
+    ChooseSavedText(cboSecond, settings::kShutdownSecond);
+    ChooseSavedText(cboAMPM, settings::kShutdownAmPm);
 }
 
-std::wstring FrmMain::ReadIniString(std::wstring_view, std::wstring_view, std::wstring_view defaultValue) {
-    return std::wstring(defaultValue);
+// A stored index that names no item falls back to the key's default.
+void FrmMain::CheckSavedItem(const platform::CheckList& list, const settings::IniKey& key) {
+    const std::wstring text = settings::ReadIniString(os_, key, state_.settings.strIniFile);
+    const int index = settings::ListIndexFromText(text, list.ListCount(), key.defaultValue);
+    if (index >= 0) list.SetSelected(index, true);
 }
 
-// Plain decimal digits; anything else names no item, which SetSelected ignores.
-int FrmMain::ListIndexFromSetting(std::wstring_view text) {
-    if (text.empty() || text.size() > 4) return -1;
-    int index = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return -1;
-        index = index * 10 + (c - L'0');
-    }
-    return index;
+// A stored text that is none of the picker's items falls back to the key's default.
+void FrmMain::ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key) {
+    const std::wstring text = settings::ReadIniString(os_, key, state_.settings.strIniFile);
+    std::vector<std::wstring> items;
+    items.reserve(static_cast<std::size_t>(picker.ListCount()));
+    for (int i = 0; i < picker.ListCount(); ++i) items.push_back(picker.List(i));
+    picker.SetText(settings::PickerTextFromText(text, items, key.defaultValue));
 }
-// --- End of the settings seam ---
 
 void FrmMain::OnClick(int controlId) {
     switch (controlId) {
@@ -111,17 +104,81 @@ void FrmMain::lstExtra_ItemCheck(int item) { scheduler_.Extra().ItemCheck(item);
 
 void FrmMain::tmrShutdown_Timer() { scheduler_.Tick(); }
 
-// Handled by the window lifecycle.
-void FrmMain::btnExit_Click() {}
-void FrmMain::Label2_Click() {}
-void FrmMain::mnuPopup_Click() {}
-void FrmMain::mnuPopupHide_Click() {}
-void FrmMain::mnuPopupShow_Click() {}
-void FrmMain::mnuPopupExit_Click() {}
-bool FrmMain::OnQueryUnload(platform::UnloadMode) { return false; }
-void FrmMain::OnUnload() {}
-void FrmMain::OnTrayNotify(std::uint32_t) {}
-void FrmMain::OnTaskbarCreated() {}
-void FrmMain::OnEndSession() {}
+// --- The window's lifecycle ---
+
+bool FrmMain::OnQueryUnload(platform::UnloadMode) { return Form_QueryUnload(); }
+void FrmMain::OnUnload() { Form_Unload(); }
+void FrmMain::OnTrayNotify(std::uint32_t code) { Form_MouseMove(code); }
+void FrmMain::OnTaskbarCreated() { RestoreTrayIcon(os_, state_.tray, /*taskbarRecreated=*/true); }
+
+// The session ends for real: what an orderly exit would store is stored now, since no unload
+// follows. Agreeing to the end of the session is the runtime's answer, not ours.
+void FrmMain::OnEndSession() { StoreAndRemoveIcon(); }
+
+// Why the close was asked for makes no difference: while the program lives in the tray, closing
+// only hides the window.
+bool FrmMain::Form_QueryUnload() {
+    const bool cancel = state_.blnHideOnClose;
+    if (cancel) HideToTray();
+    return cancel;
+}
+
+void FrmMain::HideToTray() {
+    // Without an icon nothing could bring a hidden window back: try to add it, and if the shell
+    // still refuses, leave the window minimised on the taskbar instead.
+    RestoreTrayIcon(os_, state_.tray, /*taskbarRecreated=*/false);
+    forms_.SetWindowState(platform::WindowState::Minimized);
+    if (!state_.tray.iconPresent) return;
+    forms_.Hide();
+    forms_.SetWindowState(platform::WindowState::Normal);
+}
+
+void FrmMain::Form_Unload() { StoreAndRemoveIcon(); }
+
+void FrmMain::StoreAndRemoveIcon() {
+    if (state_.settingsStored) return;
+    state_.settingsStored = true;
+    RemoveTrayIcon(os_, state_.tray);
+    const std::wstring& file = state_.settings.strIniFile;
+    settings::SaveFormPosition(os_, forms_, file);
+    settings::WriteIniString(os_, settings::kOptionsSelected, settings::IndexToText(lstOptions.ListIndex()), file);
+    settings::WriteIniString(os_, settings::kExtraSelected, settings::IndexToText(lstExtra.ListIndex()), file);
+    settings::WriteIniString(os_, settings::kShutdownHour, cboHour.Text(), file);
+    settings::WriteIniString(os_, settings::kShutdownMinute, cboMinute.Text(), file);
+    settings::WriteIniString(os_, settings::kShutdownSecond, cboSecond.Text(), file);
+    settings::WriteIniString(os_, settings::kShutdownAmPm, cboAMPM.Text(), file);
+}
+
+void FrmMain::btnExit_Click() {
+    state_.blnHideOnClose = false;
+    forms_.Unload();
+}
+
+void FrmMain::Label2_Click() { os_.OpenWebAddress(MakerWebAddress()); }
+
+void FrmMain::Form_MouseMove(std::uint32_t trayCode) {
+    switch (DecodeTrayNotification(trayCode)) {
+        case TrayAction::ShowPopupMenu:
+            os_.SetForegroundWindow(forms_.hWnd());
+            forms_.PopupMenu(ControlId::mnuPopup);
+            return;
+        case TrayAction::ShowWindow:
+            os_.SetForegroundWindow(forms_.hWnd());
+            forms_.Show();
+            return;
+        case TrayAction::None:
+            return;
+    }
+}
+
+void FrmMain::mnuPopup_Click() {
+    const bool visible = forms_.Visible();
+    mnuPopupHide.SetEnabled(visible);
+    mnuPopupShow.SetEnabled(!visible);
+}
+
+void FrmMain::mnuPopupHide_Click() { forms_.Hide(); }
+void FrmMain::mnuPopupShow_Click() { forms_.Show(); }
+void FrmMain::mnuPopupExit_Click() { btnExit_Click(); }
 
 }  // namespace brellix::ui

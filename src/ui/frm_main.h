@@ -9,19 +9,30 @@
 #include "platform/os.h"
 #include "scheduler/schedule_state.h"
 #include "scheduler/scheduler.h"
+#include "settings/settings_file.h"
 #include "ui/frm_main_layout.h"
+#include "ui/tray_icon.h"
 
 namespace brellix::ui {
+
+// The pieces of the program's state that the window's own procedures keep.
+struct FrmMainState {
+    settings::SettingsState settings;  // strIniFile
+    TrayState tray;                    // nidTray
+    bool blnHideOnClose = false;       // while set, a close request only hides the window
+    bool settingsStored = false;       // the unload steps ran: they never run twice
+};
 
 class FrmMain : public platform::FormEvents {
     // First, so that the control views below can be built from it.
     platform::Forms& forms_;
     platform::Os& os_;
     platform::OsVersionInfo& osvInfo_;
+    FrmMainState& state_;
 
 public:
     FrmMain(platform::Forms& forms, platform::Os& os, platform::OsVersionInfo& osvInfo,
-            scheduler::ScheduleState& schedule);
+            scheduler::ScheduleState& schedule, FrmMainState& state);
 
     // --- What the forms runtime raises ---
     void Form_Load() override;
@@ -54,12 +65,18 @@ public:
     void mnuPopupHide_Click();
     void mnuPopupShow_Click();
     void mnuPopupExit_Click();
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void Form_MouseMove(std::uint32_t trayCode);
 
 private:
-    // Start-up steps 3 to 6: the saved choices.
+    // Reads the saved choices from the settings file and applies them to the lists and pickers.
     void ApplySavedChoices();
-    std::wstring ReadIniString(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue);
-    static int ListIndexFromSetting(std::wstring_view text);
+    void CheckSavedItem(const platform::CheckList& list, const settings::IniKey& key);
+    void ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key);
+    // Removes the icon and stores the position and the choices, once.
+    void StoreAndRemoveIcon();
+    void HideToTray();
 
 public:
     // --- The controls, typed ---

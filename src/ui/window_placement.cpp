@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "settings/settings_file.h"
+#include "settings/value_text.h"
+
 namespace brellix::ui {
 
 platform::ScreenRect MoveOntoWorkArea(const platform::ScreenRect& window, const platform::ScreenRect& workArea) {
@@ -17,6 +20,28 @@ platform::ScreenRect MoveOntoWorkArea(const platform::ScreenRect& window, const 
 platform::ScreenRect VisiblePlacement(platform::Os& os, const platform::ScreenRect& window) {
     if (os.RectOnAnyMonitor(window)) return window;
     return MoveOntoWorkArea(window, os.NearestMonitorWorkArea(window));
+}
+
+namespace {
+
+// Far beyond any screen, yet safe to turn into pixel coordinates: a stored 1e30 cannot wrap around.
+constexpr float kFarthestTwips = 1.0e7f;
+
+float Bounded(float twips) { return std::clamp(twips, -kFarthestTwips, kFarthestTwips); }
+
+}  // namespace
+
+void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view iniFile) {
+    const std::wstring left = settings::ReadIniString(os, settings::kPositionLeft, iniFile);
+    const std::wstring top = settings::ReadIniString(os, settings::kPositionTop, iniFile);
+    form.SetLeft(Bounded(settings::PositionFromText(left)));
+    form.SetTop(Bounded(settings::PositionFromText(top)));
+
+    const platform::ScreenRect saved = form.WindowRect();
+    const platform::ScreenRect placed = VisiblePlacement(os, saved);
+    if (placed.left == saved.left && placed.top == saved.top) return;
+    form.SetLeft(static_cast<float>(placed.left) * form.TwipsPerPixel());
+    form.SetTop(static_cast<float>(placed.top) * form.TwipsPerPixel());
 }
 
 }  // namespace brellix::ui

@@ -15,7 +15,7 @@ TEST(Main, ASecondInstanceEndsBeforeLookingAtTheCommandLine) {
     os.anotherInstance = true;
     os.commandLine = L"Brellix.exe shutdown force";
     ProgramState state;
-    EXPECT_EQ(Main(os, state), MainOutcome::AnotherInstanceRuns);
+    EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::AnotherInstanceRuns);
     EXPECT_EQ(os.calls, Calls{"AnotherInstanceRunning()"});
 }
 
@@ -23,7 +23,7 @@ TEST(Main, AnActionKeywordIsPerformedAtOnceAfterTheCommonControls) {
     MemoryOs os;
     os.commandLine = L"\"C:\\Program Files\\Brellix\\Brellix.exe\" x/poweroff:forceifhung";
     ProgramState state;
-    EXPECT_EQ(Main(os, state), MainOutcome::PerformedAction);
+    EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::PerformedAction);
     ASSERT_GE(os.calls.size(), 4u);
     EXPECT_EQ(os.calls[0], "AnotherInstanceRunning()");
     EXPECT_EQ(os.calls[1], "InitCommonControls()");
@@ -49,7 +49,7 @@ TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
         MemoryOs os;
         os.commandLine = commandLine;
         ProgramState state;
-        EXPECT_EQ(Main(os, state), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
+        EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
         EXPECT_EQ(os.CallsNamed({"ExitWindowsEx", "OpenProcessToken"}), Calls{});
     }
 }

@@ -47,7 +47,8 @@ protected:
     RecordingForms forms;
     platform::OsVersionInfo osvInfo;
     scheduler::ScheduleState schedule;
-    FrmMain frm{forms, os, osvInfo, schedule};
+    FrmMainState frmState;
+    FrmMain frm{forms, os, osvInfo, schedule, frmState};
 
     // Loads the window as the start-up does, then shows it so that a user can reach it.
     void LoadAndShow() {
