@@ -1,0 +1,190 @@
+// The real forms runtime: one top-level window with child controls, made from the form's
+// description, that turns window messages into the program's events.
+#pragma once
+
+#include <windows.h>
+#include <uxtheme.h>
+
+#include <exception>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/win32/handles.h"
+
+namespace brellix::platform::win32 {
+
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
+};
+using UniqueWindow = unique_resource<HWND, WindowDestroyer>;
+
+struct ThemeCloser {
+    void operator()(HTHEME theme) const noexcept { ::CloseThemeData(theme); }
+};
+using UniqueTheme = unique_resource<HTHEME, ThemeCloser>;
+
+// The notification-area icon reports here: never WM_MOUSEMOVE, so that the window's own pointer
+// movement cannot pass for a tray notification.
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+inline constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+inline constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+
+class Win32Forms final : public Forms {
+public:
+    explicit Win32Forms(HINSTANCE instance = ::GetModuleHandleW(nullptr));
+    ~Win32Forms() override;
+    Win32Forms(const Win32Forms&) = delete;
+    Win32Forms& operator=(const Win32Forms&) = delete;
+
+    // --- Forms ---
+    void Load(const FormSpec& spec, FormEvents& events) override;
+    void Unload() override;
+    bool IsLoaded() const override { return loaded_; }
+    int RunMessageLoop() override;
+    void DoEvents() override;
+
+    std::wstring Caption() const override;
+    void SetCaption(std::wstring_view caption) override;
+    bool Visible() const override;
+    void Show() override;
+    void Hide() override;
+    WindowState GetWindowState() const override;
+    void SetWindowState(WindowState state) override;
+    float Left() const override;
+    float Top() const override;
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    ScreenRect WindowRect() const override;
+    float TwipsPerPixel() const override;
+    WindowHandle hWnd() const override { return Window(); }
+    IconHandle Icon() const override { return smallIcon_; }
+    std::uint32_t TrayCallbackMessage() const override { return kTrayCallbackMessage; }
+    void PopupMenu(int menuId) override;
+
+    std::wstring ControlCaption(int id) const override;
+    void SetControlCaption(int id, std::wstring_view caption) override;
+    bool Enabled(int id) const override;
+    void SetEnabled(int id, bool enabled) override;
+    void AddItem(int id, std::wstring_view text) override;
+    int ListCount(int id) const override;
+    std::wstring List(int id, int item) const override;
+    int ListIndex(int id) const override;
+    void SetListIndex(int id, int item) override;
+    bool Selected(int id, int item) const override;
+    void SetSelected(int id, int item, bool checked) override;
+    std::wstring Text(int id) const override;
+    bool SetText(int id, std::wstring_view text) override;
+
+    // --- The real windows behind the description, for tests and tools ---
+    HWND Window() const { return window_ ? window_.get() : nullptr; }
+    HWND ControlWindow(int id) const;
+    HWND ToolTipWindow() const { return toolTip_; }
+    HMENU MenuHandle(int menuId) const;
+    int Dpi() const { return dpi_; }
+
+private:
+    struct Control {
+        ControlSpec spec;
+        HWND window = nullptr;  // a child of the form, destroyed with it
+        std::wstring caption;   // what has no window text: timers, lists, pickers
+        bool timerEnabled = false;
+        UniqueMenu menu;  // Menu: the popup that holds its items
+    };
+    struct Font {
+        FontSpec spec;
+        UniqueGdiObject handle;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // No exception crosses user32: it waits here until the message loop can rethrow it.
+    template <class Handler>
+    LRESULT AtTheEdge(Handler&& handler) noexcept {
+        try {
+            return handler();
+        } catch (...) {
+            if (!pendingException_) pendingException_ = std::current_exception();
+            return 0;
+        }
+    }
+    void RethrowPending();
+    void Dispatch(MSG& message);
+
+    // --- Messages ---
+    void OnCommand(int id, int code, HWND control);
+    void OnTimer(UINT_PTR id);
+    LRESULT OnCtlColorStatic(HDC dc, HWND control);
+    LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
+    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
+    void OnClose();
+    void OnActivate(int state);
+    void OnNextDlgCtl(WPARAM target, LPARAM isWindow);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) const;
+    void OnDestroy();
+    void OnCheckListInput(int id, HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // --- Building the window ---
+    void RegisterWindowClass() const;
+    void CreateMenus();
+    void CreateControls();
+    void CreateToolTips();
+    void ApplyFonts();
+    void LoadIcons();
+    void Layout();
+    void PlaceLabel(Control& label, const RECT& design);
+    void ClipLabelsUnderControls();
+    void SizeToClient(int width, int height);
+    HFONT FontFor(const FontSpec& spec);
+    const FontSpec& FontSpecOf(const Control& control) const;
+
+    // --- Acting and raising events ---
+    void RequestUnload(UnloadMode mode);
+    void FinishUnload();
+    void ClickButton(int id);
+    void RaiseClick(int id);
+    void RaiseItemCheck(int id, int item);
+    void RestoreFocus();
+    void SyncDefaultButton();
+    void StartOrStopTimer(Control& timer);
+    RECT PlacedRect() const;
+    void MoveTo(int x, int y);
+
+    Control* Find(int id);
+    const Control* Find(int id) const;
+    Control* FindByWindow(HWND window);
+    int CurrentItem(const Control& control) const;
+    void SetCurrentItem(const Control& control, int item);
+
+    HINSTANCE instance_;
+    FormSpec spec_;
+    FormEvents* events_ = nullptr;
+    UniqueWindow window_;
+    std::map<int, Control> controls_;
+    std::vector<Font> fonts_;
+    // Every icon the window had, kept for its life: the tray may still hold an earlier one.
+    std::vector<UniqueIcon> icons_;
+    HICON smallIcon_ = nullptr;
+    UniqueTheme buttonTheme_;
+    HWND toolTip_ = nullptr;  // owned by the form, destroyed with it
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    UINT taskbarCreatedMessage_ = 0;
+    int defaultButton_ = 0;
+    int cancelButton_ = 0;
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool closeFromControlMenu_ = false;
+    WindowState hiddenState_ = WindowState::Normal;
+    HWND savedFocus_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    std::exception_ptr pendingException_;
+};
+
+}  // namespace brellix::platform::win32
