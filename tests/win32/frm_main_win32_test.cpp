@@ -1,0 +1,98 @@
+// frmMain's schedule on the real window: the user's clicks reach the handlers through real
+// messages, and what the handlers set shows on the real controls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/memory/memory_os.h"
+#include "platform/win32/win32_forms.h"
+#include "scheduler/schedule_state.h"
+#include "ui/frm_main.h"
+#include "ui/frm_main_layout.h"
+
+namespace brellix::ui {
+namespace {
+
+class FrmMainWin32 : public ::testing::Test {
+protected:
+    platform::MemoryOs os;  // nothing of the system is asked for in these tests
+    platform::win32::Win32Forms forms;
+    platform::OsVersionInfo osvInfo;
+    scheduler::ScheduleState schedule;
+    FrmMainState frmState;
+    FrmMain frm{forms, os, osvInfo, schedule, frmState};
+
+    void SetUp() override {
+        forms.Load(FrmMainSpec(), frm);
+        forms.Show();
+        forms.DoEvents();
+    }
+    void TearDown() override {
+        if (forms.IsLoaded()) forms.Unload();
+    }
+
+    static std::wstring WindowText(HWND window) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+        return text;
+    }
+
+    // A left click on the check box of a list row, as the mouse would deliver it.
+    void ClickCheckBox(int list, int item) {
+        const HWND window = forms.ControlWindow(list);
+        RECT row{};
+        ASSERT_NE(::SendMessageW(window, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)),
+                  LB_ERR);
+        const LPARAM point = MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2);
+        ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::SendMessageW(window, WM_LBUTTONUP, 0, point);
+        forms.DoEvents();
+    }
+
+    // The check marks as the list box itself keeps them, in its rows' item data.
+    std::string RowChecks(int list) const {
+        const HWND window = forms.ControlWindow(list);
+        std::string marks;
+        const auto count = ::SendMessageW(window, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            marks += ::SendMessageW(window, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) ? '1' : '0';
+        }
+        return marks;
+    }
+};
+
+TEST_F(FrmMainWin32, ArmingFromTheButtonShowsTheArmedCaptionAndLocksTheChoices) {
+    ASSERT_EQ(WindowText(forms.Window()), DesignCaption());
+    ::SendMessageW(forms.ControlWindow(btnTurnON), BM_CLICK, 0, 0);
+    forms.DoEvents();
+
+    EXPECT_EQ(WindowText(forms.Window()), kCaptionArmed);
+    for (int id : {cboHour, cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra, btnTurnON}) {
+        EXPECT_FALSE(::IsWindowEnabled(forms.ControlWindow(id))) << id;
+    }
+    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(btnTurnOFF)));
+    EXPECT_TRUE(forms.Enabled(tmrShutdown));
+    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
+
+    ::SendMessageW(forms.ControlWindow(btnTurnOFF), BM_CLICK, 0, 0);
+    forms.DoEvents();
+    EXPECT_EQ(WindowText(forms.Window()), kCaptionDisarmed);
+    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(lstOptions)));
+    EXPECT_FALSE(forms.Enabled(tmrShutdown));
+}
+
+TEST_F(FrmMainWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
+    ASSERT_EQ(RowChecks(lstOptions), "0100");
+    ClickCheckBox(lstOptions, 0);
+    ASSERT_EQ(RowChecks(lstOptions), "1000");
+
+    ClickCheckBox(lstOptions, 2);
+    EXPECT_EQ(RowChecks(lstOptions), "0010");
+    EXPECT_EQ(forms.ListIndex(lstOptions), 2);
+    EXPECT_EQ(RowChecks(lstExtra), "01");
+}
+
+}  // namespace
+}  // namespace brellix::ui
