@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -68,13 +69,19 @@ float PositionFromText(std::wstring_view text) { return ParseNumber<float>(text)
 std::wstring PositionToText(float twips) {
     if (!std::isfinite(twips) || twips == 0.0f) return L"0";  // also "-0" reads better as "0"
     char text[64];
-    std::to_chars_result result;
     if (std::trunc(twips) == twips && std::fabs(twips) < 1e18f) {
-        result = std::to_chars(text, text + sizeof text, static_cast<long long>(twips));
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(twips));
     } else {
-        result = std::to_chars(text, text + sizeof text, twips);
+        // The fewest significant digits that read back as the same value: "12.5", not
+        // "12.5000000". (The float overload of std::to_chars would add 170 KB of tables.)
+        for (int digits = 6; digits <= 9; ++digits) {
+            std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(twips));
+            // The C library's radix follows its locale, which nothing here changes; be sure anyway.
+            std::replace(std::begin(text), std::end(text), ',', '.');
+            if (ParseNumber<float>(Widen(text)) == twips) break;
+        }
     }
-    return Widen(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
+    return Widen(text);
 }
 
 std::wstring IndexToText(int index) { return Widen(std::to_string(index)); }
