@@ -477,7 +477,9 @@ void Win32Forms::RethrowPending() {
 void Win32Forms::Dispatch(MSG& message) {
     const HWND window = Window();
     if (window) SyncDefaultButton();
-    // The dialog manager: Tab, arrows between buttons, access keys, Enter and Esc.
+    // The dialog manager: Tab, arrows between buttons, access keys, Enter and Esc. It looks for
+    // an access key from the focused control on, in tab order, so where two controls share one
+    // the first of them after the focus acts.
     if (!window || !::IsDialogMessageW(window, &message)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
