@@ -1,12 +1,31 @@
 // The end-to-end driver: runs in the same Wine prefix as Brellix.exe and looks at or drives its
 // window from outside, as a user or the shell would. One command per run; one fact per line.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
 namespace {
+
+// What the driver knows of Brellix from outside: its window class, its controls' ids, and the
+// message under which its tray icon reports.
+constexpr wchar_t kMainWindowClass[] = L"Brellix.frmMain";
+constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+constexpr UINT kTrayIconId = 1;
+
+struct NamedControl {
+    int id;
+    const wchar_t* name;
+};
+constexpr NamedControl kControls[] = {
+    {2, L"btnExit"},      {3, L"lstExtra"},    {4, L"lstOptions"}, {5, L"cboAMPM"},  {6, L"cboSecond"},
+    {7, L"cboMinute"},    {8, L"cboHour"},     {9, L"btnTurnOFF"}, {10, L"btnTurnON"}, {11, L"Label2"},
+    {12, L"Label1"},      {13, L"lblExtra"},   {14, L"optOptions"}, {15, L"lblTOD"},  {16, L"Label3"},
+    {17, L"lblMinute"},   {18, L"lblHour"},
+};
 
 void Out(const std::wstring& line) {
     char utf8[8192];
@@ -16,11 +35,25 @@ void Out(const std::wstring& line) {
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "\n", 1, &written, nullptr);
 }
 
-HWND FindMainWindow(DWORD waitMilliseconds) {
+std::wstring Format(const wchar_t* format, ...) {
+    wchar_t text[1024];
+    va_list args;
+    va_start(args, format);
+    _vsnwprintf(text, std::size(text) - 1, format, args);
+    va_end(args);
+    text[std::size(text) - 1] = L'\0';
+    return text;
+}
+
+HWND FindMainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
+
+// Polls a condition every 20 ms until it holds or the time is up.
+template <class Condition>
+bool WaitUntil(DWORD milliseconds, Condition condition) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
-        if (HWND window = FindWindowW(L"Brellix.frmMain", nullptr)) return window;
-        if (GetTickCount64() - start >= waitMilliseconds) return nullptr;
+        if (condition()) return true;
+        if (GetTickCount64() - start >= milliseconds) return false;
         Sleep(20);
     }
 }
@@ -32,8 +65,79 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return name;
+}
+
+// The check-box list's rows as "01" marks and its current row: an owner-drawn list box whose
+// item data is the row's check.
+std::wstring ListState(HWND list) {
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    std::wstring marks;
+    for (int i = 0; i < count; ++i) marks += SendMessageW(list, LB_GETITEMDATA, i, 0) == 1 ? L'1' : L'0';
+    const int current = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+    return Format(L"checks=%ls current=%d", marks.c_str(), current);
+}
+
+std::wstring ComboState(HWND combo) {
+    const int index = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    wchar_t text[64] = L"";
+    if (index >= 0) SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return Format(L"text=%ls count=%d", text, static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)));
+}
+
+int Dump(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    Out(Format(L"title=%ls", TextOf(window).c_str()));
+    Out(Format(L"visible=%d", IsWindowVisible(window) ? 1 : 0));
+    Out(Format(L"minimized=%d", IsIconic(window) ? 1 : 0));
+    Out(Format(L"topmost=%d", (exStyle & WS_EX_TOPMOST) ? 1 : 0));
+    Out(Format(L"rect=%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom));
+    for (const NamedControl& control : kControls) {
+        HWND child = GetDlgItem(window, control.id);
+        if (!child) {
+            Out(Format(L"%ls missing", control.name));
+            continue;
+        }
+        const std::wstring type = ClassOf(child);
+        std::wstring state = Format(L"enabled=%d", IsWindowEnabled(child) ? 1 : 0);
+        if (_wcsicmp(type.c_str(), L"ListBox") == 0) state += L" " + ListState(child);
+        else if (_wcsicmp(type.c_str(), L"ComboBox") == 0) state += L" " + ComboState(child);
+        else state += L" text=" + TextOf(child);
+        Out(Format(L"%ls %ls", control.name, state.c_str()));
+    }
+    return 0;
+}
+
+// Chooses a popup menu item by its access key, once the menu window exists.
+int ChooseMenuItem(wchar_t accessKey) {
+    HWND menu = nullptr;
+    if (!WaitUntil(5000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); })) {
+        Out(L"error: no popup menu");
+        return 1;
+    }
+    PostMessageW(menu, WM_KEYDOWN, accessKey, 0);
+    PostMessageW(menu, WM_CHAR, accessKey, 0);
+    PostMessageW(menu, WM_KEYUP, accessKey, 0);
+    return WaitUntil(5000, [&] { return !IsWindowVisible(menu); }) ? 0 : 1;
+}
+
+bool IconPresent(HWND window) {
+    // Modifying nothing succeeds exactly when the shell knows the icon.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 int Usage() {
-    Out(L"usage: driver wait-window MS | title");
+    Out(L"usage: driver wait-window MS | wait-gone MS | wait-title TEXT MS | wait-visible 0|1 MS | title | dump |"
+        L" click ID | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon | taskbar-created | end-session");
     return 2;
 }
 
@@ -42,17 +146,75 @@ int Usage() {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return Usage();
     const std::wstring command = argv[1];
-    if (command == L"wait-window") {
-        const DWORD ms = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 10000;
-        return FindMainWindow(ms) ? 0 : 1;
-    }
-    HWND window = FindMainWindow(10000);
-    if (!window) {
+    const auto number = [&](int index, DWORD fallback) {
+        return argc > index ? static_cast<DWORD>(wcstoul(argv[index], nullptr, 0)) : fallback;
+    };
+    if (command == L"wait-window") return WaitUntil(number(2, 10000), [] { return FindMainWindow() != nullptr; }) ? 0 : 1;
+    if (command == L"wait-gone") return WaitUntil(number(2, 10000), [] { return FindMainWindow() == nullptr; }) ? 0 : 1;
+
+    HWND window = nullptr;
+    if (!WaitUntil(10000, [&] { return (window = FindMainWindow()) != nullptr; })) {
         Out(L"error: no window");
         return 1;
     }
     if (command == L"title") {
         Out(TextOf(window));
+        return 0;
+    }
+    if (command == L"wait-title" && argc > 2) {
+        const std::wstring expected = argv[2];
+        return WaitUntil(number(3, 10000), [&] { return TextOf(window) == expected; }) ? 0 : 1;
+    }
+    if (command == L"wait-visible" && argc > 2) {
+        const bool expected = number(2, 1) != 0;
+        return WaitUntil(number(3, 10000), [&] { return (IsWindowVisible(window) != FALSE) == expected; }) ? 0 : 1;
+    }
+    if (command == L"dump") return Dump(window);
+    if (command == L"click" && argc > 2) {
+        HWND button = GetDlgItem(window, static_cast<int>(number(2, 0)));
+        if (!button) return 1;
+        SendMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"choose" && argc > 3) {
+        // As a user's pick in the drop-down list: the selection, then the notification it sends.
+        const int id = static_cast<int>(number(2, 0));
+        HWND combo = GetDlgItem(window, id);
+        if (!combo) return 1;
+        SendMessageW(combo, CB_SETCURSEL, number(3, 0), 0);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (command == L"tray" && argc > 2) {
+        PostMessageW(window, kTrayCallbackMessage, kTrayIconId, static_cast<LPARAM>(number(2, 0)));
+        return 0;
+    }
+    if (command == L"menu" && argc > 2) return ChooseMenuItem(static_cast<wchar_t>(towupper(argv[2][0])));
+    if (command == L"close") {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"icon") {
+        Out(IconPresent(window) ? L"icon=1" : L"icon=0");
+        return 0;
+    }
+    if (command == L"drop-icon") {
+        // What a crashing shell does to every icon.
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = window;
+        data.uID = kTrayIconId;
+        return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+    }
+    if (command == L"taskbar-created") {
+        SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        return 0;
+    }
+    if (command == L"end-session") {
+        DWORD_PTR agreed = 0;
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed);
+        Out(Format(L"agreed=%d", agreed ? 1 : 0));
+        if (agreed) SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
         return 0;
     }
     return Usage();
