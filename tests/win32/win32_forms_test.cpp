@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -832,34 +831,6 @@ TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
                      &logFont);
         EXPECT_EQ(logFont.lfHeight, -FontPixelHeight(9.0f, dpi));
         EXPECT_STREQ(logFont.lfFaceName, L"宋体");
-    }
-}
-
-// Not a check: shows the filled window for a screenshot (scripts/screenshot-main-window.sh).
-TEST(Win32FormsScreenshot, DISABLED_HoldsTheWindowOpen) {
-    Win32Forms forms;
-    Recorder recorder;
-    forms.Load(FrmMainSpec(), recorder);
-    Fill(forms);
-    forms.SetText(cboHour, L"11");
-    forms.SetText(cboMinute, L"30");
-    forms.SetText(cboSecond, L"0");
-    forms.SetText(cboAMPM, L"PM");
-    forms.SetSelected(lstOptions, 1, true);
-    forms.SetSelected(lstExtra, 0, true);
-    forms.SetLeft(40 * forms.TwipsPerPixel());
-    forms.SetTop(40 * forms.TwipsPerPixel());
-    forms.Show();
-    ::SetForegroundWindow(forms.Window());
-    const ScreenRect rect = forms.WindowRect();
-    std::printf("window %d %d %d %d\n", rect.left, rect.top, rect.right, rect.bottom);
-    std::fflush(stdout);
-    wchar_t hold[16] = {};
-    const DWORD ms = ::GetEnvironmentVariableW(L"BRELLIX_HOLD_MS", hold, 16) ? std::wcstoul(hold, nullptr, 10) : 5000;
-    const ULONGLONG start = ::GetTickCount64();
-    while (::GetTickCount64() - start < ms && forms.IsLoaded()) {
-        forms.DoEvents();
-        ::Sleep(20);
     }
 }
 
