@@ -81,6 +81,13 @@ void Fill(Forms& forms) {
     for (const wchar_t* force : {L"自动断电", L"让用户断电"}) forms.AddItem(lstExtra, force);
 }
 
+// A list's checks as "0100".
+std::string Checks(const Forms& forms, int list) {
+    std::string checks;
+    for (int i = 0; i < forms.ListCount(list); ++i) checks += forms.Selected(list, i) ? '1' : '0';
+    return checks;
+}
+
 // --- Real input ---
 
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
@@ -181,12 +188,6 @@ public:
     POINT RowBoxPoint(int listId, int item) const {
         const RECT row = RowRect(listId, item);
         return POINT{row.left + (row.bottom - row.top) / 2, (row.top + row.bottom) / 2};
-    }
-
-    std::string Checks(int listId) const {
-        std::string checks;
-        for (int i = 0; i < forms.ListCount(listId); ++i) checks += forms.Selected(listId, i) ? '1' : '0';
-        return checks;
     }
 };
 
@@ -496,9 +497,7 @@ TEST_F(Win32FormsParityTest, CheckListsRaiseWhatTheMemoryBackendRaises) {
         WaitForEvents(memory.events.size());
 
         EXPECT_EQ(recorder.events, memory.events);
-        std::string memoryChecks;
-        for (int i = 0; i < memory.ListCount(action.list); ++i) memoryChecks += memory.Selected(action.list, i) ? '1' : '0';
-        EXPECT_EQ(Checks(action.list), memoryChecks);
+        EXPECT_EQ(Checks(forms, action.list), Checks(memory, action.list));
         EXPECT_EQ(forms.ListIndex(action.list), memory.ListIndex(action.list));
     }
 }

@@ -25,7 +25,8 @@ int TextLeft(const RECT& row, int dpi) { return BoxRect(row, dpi).right + Scaled
 
 int Add(HWND list, std::wstring_view text) {
     const std::wstring terminated(text);
-    const auto index = static_cast<int>(::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(terminated.c_str())));
+    const auto index =
+        static_cast<int>(::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(terminated.c_str())));
     if (index >= 0) ::SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
     return index;
 }
@@ -36,7 +37,8 @@ std::wstring Text(HWND list, int item) {
     const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
     if (length == LB_ERR) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
+    const auto copied =
+        ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
     return text;
 }
@@ -141,7 +143,8 @@ void Draw(const DRAWITEMSTRUCT& item, int dpi, HTHEME buttonTheme) {
     RECT textArea = row;
     textArea.left = TextLeft(row, dpi);
     if (highlighted) ::FillRect(dc, &textArea, ::GetSysColorBrush(COLOR_HIGHLIGHT));
-    const HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    const HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT textRect = textArea;

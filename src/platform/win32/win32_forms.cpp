@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -63,7 +64,11 @@ void PlaceComboBox(HWND combo, const PixelRect& rect) {
     }
 }
 
-bool HasWindow(ControlType type) { return HasPlaceOnForm(type); }
+// A form without visual styles has no theme: its check boxes are drawn the classic way.
+UniqueTheme OpenButtonTheme(HWND window) {
+    const HTHEME theme = ::OpenThemeData(window, L"Button");
+    return theme ? UniqueTheme(theme) : UniqueTheme();
+}
 
 // Tab order first; what takes no part in it after, in the order of the description.
 int TabRank(const ControlSpec& control) { return control.tabIndex < 0 ? INT_MAX : control.tabIndex; }
@@ -90,6 +95,7 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     spec_ = spec;
     events_ = &events;
     controls_.clear();
+    defaultButton_ = cancelButton_ = 0;
     for (const ControlSpec& control : spec_.controls) {
         Control state;
         state.spec = control;
@@ -110,7 +116,7 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     CreateControls();
     ApplyFonts();
     CreateToolTips();
-    buttonTheme_.reset(::OpenThemeData(Window(), L"Button"));
+    buttonTheme_ = OpenButtonTheme(Window());
     LoadIcons();
     Layout();
     loaded_ = true;
@@ -166,7 +172,7 @@ void Win32Forms::CreateControls() {
     // before the control it captions: the dialog manager and screen readers both read it so.
     std::vector<const ControlSpec*> order;
     for (const ControlSpec& control : spec_.controls) {
-        if (HasWindow(control.type)) order.push_back(&control);
+        if (HasPlaceOnForm(control.type)) order.push_back(&control);
     }
     std::stable_sort(order.begin(), order.end(),
                      [](const ControlSpec* a, const ControlSpec* b) { return TabRank(*a) < TabRank(*b); });
@@ -317,11 +323,12 @@ void Win32Forms::PlaceLabel(Control& label, const RECT& design) {
     if (label.spec.autoSize) {
         // An auto-sized label is as large as its caption in its font, from the designed corner.
         const HDC dc = ::GetDC(label.window);
-        const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(label.window, WM_GETFONT, 0, 0)));
+        const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(label.window, WM_GETFONT, 0, 0));
+        const HGDIOBJ old = font ? ::SelectObject(dc, font) : nullptr;
         const std::wstring text = WindowText(label.window);
         RECT extent{};
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
-        ::SelectObject(dc, old);
+        if (old) ::SelectObject(dc, old);
         ::ReleaseDC(label.window, dc);
         rect.right = rect.left + extent.right;
         rect.bottom = rect.top + extent.bottom;
@@ -449,8 +456,7 @@ LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_GETDPISCALEDSIZE:
             return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_THEMECHANGED:
-            buttonTheme_.reset();
-            buttonTheme_.reset(::OpenThemeData(window, L"Button"));
+            buttonTheme_ = OpenButtonTheme(window);
             break;
         case WM_DESTROY:
             OnDestroy();
@@ -912,7 +918,9 @@ std::wstring Win32Forms::ControlCaption(int id) const {
         case ControlType::MenuItem: {
             const HMENU menu = MenuHandle(control->spec.parentMenu);
             wchar_t text[256] = {};
-            if (menu) ::GetMenuStringW(menu, static_cast<UINT>(id), text, static_cast<int>(std::size(text)), MF_BYCOMMAND);
+            if (menu) {
+                ::GetMenuStringW(menu, static_cast<UINT>(id), text, static_cast<int>(std::size(text)), MF_BYCOMMAND);
+            }
             return text;
         }
         default:
