@@ -42,7 +42,7 @@ struct ControlPlacement {
 
 struct FormGeometry {
     int clientWidth = 0, clientHeight = 0;
-    std::vector<ControlPlacement> controls;  // the controls that have a place, in the spec's order
+    std::vector<ControlPlacement> controls;  // the controls that have a place, in the form's order
     const ControlPlacement* Find(int id) const;
 };
 
