@@ -20,7 +20,8 @@ install_brellix() {
 start_brellix() {
   (cd "$EXE_DIR" && exec wine Brellix.exe "$@" > "$CASE_DIR/brellix.out" 2> "$CASE_DIR/brellix.err") &
   APP_PID=$!
-  drv wait-window 20000 > /dev/null || e2e_fail "the window appeared"
+  # Shown means loaded: the window exists, hidden, while its load handler still fills it.
+  drv wait-visible 1 20000 > /dev/null || e2e_fail "the window appeared"
 }
 
 drv() { wine "$BRELLIX_DRIVER" "$@" 2> /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
@@ -135,7 +136,7 @@ Second=$second
 AMPM=$ampm"
 (cd "$EXE_DIR" && WINEDEBUG=+relay exec wine Brellix.exe > /dev/null 2> "$CASE_DIR/trace.txt") &
 APP_PID=$!
-drv wait-window 20000 > /dev/null
+drv wait-visible 1 20000 > /dev/null
 drv click 10
 drv wait-title "Vospel - 激活" 5000 && e2e_pass "armed for $hour:$minute:$second $ampm" || e2e_fail "armed"
 for _ in $(seq 300); do app_ended && break; sleep 0.1; done
