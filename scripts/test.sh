@@ -23,6 +23,7 @@ cmake --build --preset mingw-x64
 echo "== 32-bit exe, and the reproducible release zip"
 cmake --preset mingw-x86 > /dev/null
 cmake --build --preset mingw-x86
+scripts/check-imports.sh build/mingw-x64/Brellix.exe build/mingw-x86/Brellix.exe
 scripts/package.sh
 
 # Tests never draw on the user's desktop: a private display for the whole run.
