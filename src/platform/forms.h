@@ -180,24 +180,26 @@ using Label = Button;
 using MenuItem = Button;
 using Timer = ControlRef;
 
-class ComboBox : public ControlRef {
+// What pickers and check-box lists have in common: items and a current item.
+class ListControl : public ControlRef {
 public:
     using ControlRef::ControlRef;
     void AddItem(std::wstring_view text) const { forms().AddItem(Id(), text); }
     int ListCount() const { return forms().ListCount(Id()); }
     int ListIndex() const { return forms().ListIndex(Id()); }
     std::wstring List(int item) const { return forms().List(Id(), item); }
+};
+
+class ComboBox : public ListControl {
+public:
+    using ListControl::ListControl;
     std::wstring Text() const { return forms().Text(Id()); }
     bool SetText(std::wstring_view text) const { return forms().SetText(Id(), text); }
 };
 
-class CheckList : public ControlRef {
+class CheckList : public ListControl {
 public:
-    using ControlRef::ControlRef;
-    void AddItem(std::wstring_view text) const { forms().AddItem(Id(), text); }
-    int ListCount() const { return forms().ListCount(Id()); }
-    int ListIndex() const { return forms().ListIndex(Id()); }
-    std::wstring List(int item) const { return forms().List(Id(), item); }
+    using ListControl::ListControl;
     bool Selected(int item) const { return forms().Selected(Id(), item); }
     void SetSelected(int item, bool checked) const { forms().SetSelected(Id(), item, checked); }
 };

@@ -1,0 +1,3 @@
+# Windows 32-bit.
+set(BRELLIX_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
