@@ -30,7 +30,9 @@ void Scheduler::FillPickersAndLists() {
     const auto fillNumbers = [this](const platform::ComboBox& picker, int first, int last) {
         for (int n = first; n <= last; ++n) {
             forms_.DoEvents();
-            picker.AddItem(std::to_wstring(n));
+            // Not std::to_wstring: it formats through the C library's wide printf, 36 KB of the exe.
+            const std::string digits = std::to_string(n);
+            picker.AddItem(std::wstring(digits.begin(), digits.end()));
         }
     };
     fillNumbers(v_.cboHour, 1, 12);
