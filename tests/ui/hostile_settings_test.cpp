@@ -8,64 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "app/program_state.h"
-#include "app/startup.h"
-#include "platform/memory/memory_forms.h"
-#include "platform/memory/memory_os.h"
+#include "program_run.h"
 #include "settings/scratch_dir.h"
-#include "ui/frm_main_layout.h"
 
-namespace brellix::ui {
+namespace brellix::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// One run of the program with its executable in the directory.
-struct ProgramRun {
-    platform::MemoryOs os;
-    platform::MemoryForms forms;
-    app::ProgramState state;
-    std::unique_ptr<FrmMain> frm;
-
-    explicit ProgramRun(const fs::path& exeDir) {
-        os.moduleFileName = exeDir.wstring() + L"\\Brellix.exe";
-        frm = std::make_unique<FrmMain>(forms, os, state.osvInfo, state.schedule, state.frmMain);
-        app::InteractiveStartUp(os, forms, state, *frm);
-    }
-    std::string Checks(int list) const {
-        std::string marks;
-        for (int i = 0; i < forms.ListCount(list); ++i) marks += forms.Selected(list, i) ? '1' : '0';
-        return marks;
-    }
-    // What the window shows of the saved choices.
-    std::string Shown() const {
-        return Checks(lstOptions) + " " + Checks(lstExtra) + " " + platform::ToCallText(state.schedule.strShutdownTime) +
-               " " + std::to_string(forms.Left()) + "," + std::to_string(forms.Top());
-    }
-    // A user changes every choice and moves the window, arms and disarms, then chooses Exit.
-    bool ChangeEverythingAndExit() {
-        if (!forms.IsLoaded() || !forms.Visible()) return false;
-        forms.UserClickItem(lstOptions, 0);
-        forms.UserClickItem(lstExtra, 0);
-        forms.UserChoose(cboHour, 0);
-        forms.UserChoose(cboMinute, 1);
-        forms.UserChoose(cboSecond, 2);
-        forms.UserChoose(cboAMPM, 1);
-        forms.SetLeft(300);
-        forms.SetTop(450);
-        forms.UserClick(btnTurnON);
-        forms.UserClick(btnTurnOFF);
-        forms.UserClick(btnExit);
-        return !forms.IsLoaded() && os.trayIcons.empty();
-    }
-};
-
-constexpr char kSaved[] =
-    "[Position]\r\nLeft=1500\r\nTop=1200\r\n[Options]\r\nSelected=3\r\n[Extra]\r\nSelected=1\r\n"
-    "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n";
 
 struct Surroundings {
     const char* name;
@@ -78,22 +29,20 @@ void PrintTo(const Surroundings& s, std::ostream* out) { *out << s.name; }
 
 class ReadOnlySettings : public ::testing::TestWithParam<Surroundings> {
 protected:
-    test::ScratchDir dir;
+    brellix::test::ScratchDir dir;
     fs::path Ini() const { return dir / "Brellix.ini"; }
 };
 
 TEST_P(ReadOnlySettings, TheProgramRunsOnAndExitLeavesThePreviousFileIntact) {
     const Surroundings& s = GetParam();
-    test::PutFile(Ini(), kSaved);
-    const std::string expectedShown = ProgramRun(dir.path()).Shown();  // read while still writable
-    ASSERT_EQ(expectedShown, "0001 01 11:30:0 PM 1500.000000,1200.000000");
-    const std::string defaultsShown = "0100 01 3:15:45 AM 0.000000,0.000000";
+    brellix::test::PutFile(Ini(), kSavedSettings);
+    ASSERT_EQ(ProgramRun<>(dir.path()).Shown(), kSavedSettingsShown) << "read while still writable";
 
     fs::permissions(Ini(), s.file);
     fs::permissions(dir.path(), s.directory);
-    const std::optional<bool> ranOn = test::RunUnprivileged([&] {
-        ProgramRun run(dir.path());
-        const bool startedWithWhatItCouldRead = run.Shown() == (s.fileReadable ? expectedShown : defaultsShown);
+    const std::optional<bool> ranOn = brellix::test::RunUnprivileged([&] {
+        ProgramRun<> run(dir.path());
+        const bool startedWithWhatItCouldRead = run.Shown() == (s.fileReadable ? kSavedSettingsShown : kDefaultsShown);
         return startedWithWhatItCouldRead && run.ChangeEverythingAndExit();
     });
     if (!ranOn) GTEST_SKIP() << "no unprivileged user to run as: permission bits would not stop this one";
@@ -101,8 +50,8 @@ TEST_P(ReadOnlySettings, TheProgramRunsOnAndExitLeavesThePreviousFileIntact) {
 
     fs::permissions(dir.path(), fs::perms::owner_all);
     fs::permissions(Ini(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(test::FileBytes(Ini()), std::string(kSaved)) << "the previous file is intact";
-    EXPECT_EQ(ProgramRun(dir.path()).Shown(), expectedShown) << "the next start reads what the file held";
+    EXPECT_EQ(brellix::test::FileBytes(Ini()), std::string(kSavedSettings)) << "the previous file is intact";
+    EXPECT_EQ(ProgramRun<>(dir.path()).Shown(), kSavedSettingsShown) << "the next start reads what the file held";
     for (const auto& entry : fs::directory_iterator(dir.path())) {
         EXPECT_EQ(entry.path().filename(), "Brellix.ini") << "nothing left behind";
     }
@@ -125,4 +74,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Surroundings>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace brellix::ui
+}  // namespace brellix::ui::test
