@@ -11,10 +11,8 @@ cmake --preset native > /dev/null
 cmake --build --preset native
 ctest --preset native -j2
 
-# --- fuzzing of the portable profile reader (bounded; the seeds are in fuzz/corpus/profile) ---
-echo "== fuzzing the portable profile reader and writer"
-scripts/fuzz.sh 20
-# --- end of fuzzing ---
+echo "== fuzzing: profile reader and writer, command line, settings through start and exit (bounded)"
+scripts/fuzz.sh 15
 
 echo "== Windows build (MinGW-w64)"
 cmake --preset mingw-x64 > /dev/null
