@@ -3,6 +3,7 @@
 //
 //   brellix_tick_bench [ticks [cycles]]   allocations and nanoseconds per tick and per cycle
 //   brellix_tick_bench --ticks-only N     N ticks and nothing else (for instruction counting)
+//   brellix_tick_bench --cycles-only N    N arm/disarm cycles and nothing else (likewise)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,13 @@ struct Bench {
             forms.TimerTick(ui::tmrShutdown);
         }
     }
+
+    void Cycles(long count) {
+        for (long i = 0; i < count; ++i) {
+            frm.btnTurnOFF_Click();
+            frm.btnTurnON_Click();
+        }
+    }
 };
 
 struct Measure {
@@ -103,10 +111,15 @@ int main(int argc, char** argv) {
         bench.Ticks(std::atol(argv[2]));
         return bench.os.CallsNamed({"ExitWindowsEx"}).empty() ? 0 : 1;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--cycles-only") == 0) {
+        Bench bench;
+        bench.Cycles(std::atol(argv[2]));
+        return 0;
+    }
     const long ticks = argc > 1 ? std::atol(argv[1]) : 10'000;
     const long cycles = argc > 2 ? std::atol(argv[2]) : 10'000;
     if (ticks <= 0 || cycles <= 0) {
-        std::fprintf(stderr, "usage: %s [ticks [cycles]] | --ticks-only N\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [ticks [cycles]] | --ticks-only N | --cycles-only N\n", argv[0]);
         return 2;
     }
 
@@ -116,12 +129,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "a tick fired: the run is not one of non-firing ticks\n");
         return 1;
     }
-    const Measure cycle = Measured(cycles, [&] {
-        for (long i = 0; i < cycles; ++i) {
-            bench.frm.btnTurnOFF_Click();
-            bench.frm.btnTurnON_Click();
-        }
-    });
+    const Measure cycle = Measured(cycles, [&] { bench.Cycles(cycles); });
 
     std::printf("non-firing ticks:   %ld, %zu allocations, %.3f per tick, %.1f ns per tick\n", ticks, tick.allocations,
                 static_cast<double>(tick.allocations) / static_cast<double>(ticks), tick.nanoseconds);

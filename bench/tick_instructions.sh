@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Instructions per non-firing tick, counted by callgrind: two runs of the tick benchmark that differ
-# only in their number of ticks, so that start-up and loading cancel out.
+# Instructions per non-firing tick and per arm/disarm cycle, counted by callgrind: for each, two
+# runs of the tick benchmark that differ only in their count, so that start-up and loading cancel.
 #   bench/tick_instructions.sh [build-dir]   (default: build/bench-release, configured if missing)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -14,12 +14,16 @@ exe=$build/bench/brellix_tick_bench
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-instructions() {  # ticks -> total instructions of the run
-  valgrind --tool=callgrind --callgrind-out-file="$work/out.$1" "$exe" --ticks-only "$1" 2>/dev/null
-  awk '/^(summary|totals):/ { print $2; exit }' "$work/out.$1"
+instructions() {  # mode count -> total instructions of the run
+  valgrind --tool=callgrind --callgrind-out-file="$work/out.$1.$2" "$exe" "--$1-only" "$2" 2>/dev/null
+  awk '/^(summary|totals):/ { print $2; exit }' "$work/out.$1.$2"
 }
-few=1000 many=11000
-a=$(instructions $few)
-b=$(instructions $many)
-awk -v a="$a" -v b="$b" -v n=$((many - few)) -v build="$build" \
-  'BEGIN { printf "instructions per non-firing tick: %.1f (%s, %d ticks)\n", (b - a) / n, build, n }'
+per() {  # mode label -> one line
+  local few=1000 many=11000 a b
+  a=$(instructions "$1" $few)
+  b=$(instructions "$1" $many)
+  awk -v a="$a" -v b="$b" -v n=$((many - few)) -v label="$2" -v build="$build" \
+    'BEGIN { printf "instructions per %s: %.1f (%s, %d of them)\n", label, (b - a) / n, build, n }'
+}
+per ticks "non-firing tick"
+per cycles "arm/disarm cycle"
