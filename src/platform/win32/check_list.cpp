@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/item_text.h"
+
 namespace brellix::platform::win32::check_list {
 
 namespace {
@@ -33,15 +35,7 @@ int Add(HWND list, std::wstring_view text) {
 
 int Count(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 
-std::wstring Text(HWND list, int item) {
-    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied =
-        ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-    return text;
-}
+std::wstring Text(HWND list, int item) { return ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, item); }
 
 int Current(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 

@@ -10,6 +10,7 @@
 #include "platform/form_geometry.h"
 #include "platform/win32/check_list.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/item_text.h"
 
 namespace brellix::platform::win32 {
 
@@ -34,15 +35,7 @@ int ComboCurrent(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_
 // CB_SETCURSEL never notifies the parent; -1 clears the choice.
 void SetComboCurrent(HWND combo, int item) { ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0); }
 
-std::wstring ComboText(HWND combo, int item) {
-    const auto length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0);
-    if (length == CB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied =
-        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
-    return text;
-}
+std::wstring ComboText(HWND combo, int item) { return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, item); }
 
 // A closed drop-down list is as tall as its selection field makes it: set the field so that the
 // box is as tall as designed, whatever the font and the frame add.
