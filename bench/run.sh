@@ -6,7 +6,8 @@
 # A third column, the same program importing Brellix.exe's DLLs and carrying its manifest, tells
 # how much of the difference is Wine loading those DLLs rather than Brellix's own work.
 #
-#   bash bench/run.sh     (about 4 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
+#   bash bench/run.sh          (about 4 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
+#   bash bench/run.sh startup  (only start-up and memory: about a minute, for trying a change)
 #   (progress goes to stderr, the table to stdout)
 #
 # How each figure is taken:
@@ -34,6 +35,8 @@
 #   of the prefix per firing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+ONLY_STARTUP=no
+[[ ${1:-} == startup ]] && ONLY_STARTUP=yes
 RUNS=${BRELLIX_BENCH_RUNS:-11}
 FIRINGS=${BRELLIX_BENCH_FIRINGS:-10}
 NATIVE=build/bench-native
@@ -217,6 +220,7 @@ for ((run = 0; run < RUNS; run++)); do
 done
 end_prefix
 
+if [[ $ONLY_STARTUP == no ]]; then
 log "command line: $RUNS runs of each program, a fresh prefix each"
 for ((run = 0; run < RUNS; run++)); do
   for exe in "${PROGRAMS[@]}"; do exit_call_once "$exe" >> "$WORK/exit.$exe" || true; done
@@ -234,6 +238,7 @@ done
 log "ticks: allocations and instructions"
 tick_output=$("$NATIVE/bench/brellix_tick_bench" 100000 100000 || true)
 instruction_output=$(bench/tick_instructions.sh "$NATIVE")
+fi
 
 # --- The table ---
 exe=$MINGW/Brellix.exe
@@ -249,6 +254,7 @@ for dll in $dlls; do
   esac
 done
 
+if [[ $ONLY_STARTUP == no ]]; then
 fire_n=$(wc -l < "$WORK/fire")
 fire_median=$(median < "$WORK/fire")
 fire_max=$(maximum < "$WORK/fire")
@@ -256,6 +262,7 @@ per_tick=$(sed -nE 's/^non-firing ticks: .* ([0-9.]+) per tick, ([0-9.]+) ns per
 per_cycle=$(sed -nE 's/^arm\/disarm cycles: .* ([0-9.]+) per cycle, ([0-9.]+) ns per cycle$/\1/p' <<< "$tick_output")
 ins_tick=$(sed -nE 's/^instructions per non-firing tick: ([0-9.]+).*/\1/p' <<< "$instruction_output")
 ins_cycle=$(sed -nE 's/^instructions per arm\/disarm cycle: ([0-9.]+).*/\1/p' <<< "$instruction_output")
+fi
 
 # The runs' values of one measure for one program.
 values_of() {  # start|memory|exit exe
@@ -287,8 +294,12 @@ row "exe size (bytes)" "$size" "$minimal_size" "" "<= 204800 (aim 153600)" "$(me
 row "imported DLLs, all Windows' own" "$(wc -w <<< "$dlls")" "" "" "system DLLs only" \
   "$([[ $system_only == yes ]] && echo met || echo 'NOT met'): $dlls"
 compared "start-up to visible window (ms, median of $RUNS)" start 1.2 ms
-compared "command line to ExitWindowsEx (ms, median of $RUNS)" exit 1.2 ms
+[[ $ONLY_STARTUP == no ]] && compared "command line to ExitWindowsEx (ms, median of $RUNS)" exit 1.2 ms
 compared "peak memory, VmHWM (KiB, median of $RUNS)" memory 1.1 as_is
+if [[ $ONLY_STARTUP == yes ]]; then
+  echo "minimal: bench/minimal_window.cpp; +DLLs: the same importing Brellix.exe's DLLs, with its manifest"
+  exit 0
+fi
 row "heap allocations per non-firing tick" "$per_tick" "" "" "0" "$(met "$per_tick" 0)"
 row "instructions per non-firing tick" "$ins_tick" "" "" "" ""
 row "heap allocations per arm/disarm cycle" "$per_cycle" "" "" "" ""

@@ -37,24 +37,15 @@ void SetComboCurrent(HWND combo, int item) { ::SendMessageW(combo, CB_SETCURSEL,
 
 std::wstring ComboText(HWND combo, int item) { return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, item); }
 
-// A closed drop-down list is as tall as its selection field makes it: set the field so that the
-// box is as tall as designed, whatever the font and the frame add.
-void PlaceComboBox(HWND combo, const PixelRect& rect) {
-    ::SendMessageW(combo, CB_SETMINVISIBLE, kPickerVisibleRows, 0);
-    const auto rowHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
-    ::SetWindowPos(combo, nullptr, rect.left, rect.top, rect.Width(),
-                   rect.Height() + kPickerVisibleRows * rowHeight + 2, SWP_NOZORDER | SWP_NOACTIVATE);
-    // Corrected from what was set, not from what the box reports back: some versions report the
-    // field two pixels taller than they were told.
-    auto field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        RECT now{};
-        ::GetWindowRect(combo, &now);
-        const int missing = rect.Height() - static_cast<int>(now.bottom - now.top);
-        if (missing == 0 || field + missing < 1) break;
-        field += missing;
-        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
-    }
+// Moves a child window unless it is there already: even a move to the same place costs a round of
+// messages through the window manager.
+void PlaceChild(HWND child, const RECT& rect) {
+    RECT now{};
+    ::GetWindowRect(child, &now);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    if (::EqualRect(&now, &rect)) return;
+    ::SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A form without visual styles has no theme: its check boxes are drawn the classic way.
@@ -105,13 +96,13 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (!Window()) return;
     dpi_ = DpiForWindow(Window());
+    const FormGeometry geometry = LayoutForm(spec_, dpi_);
     CreateMenus();
-    CreateControls();
-    ApplyFonts();
+    CreateControls(geometry);
     CreateToolTips();
     buttonTheme_ = OpenButtonTheme(Window());
     LoadIcons();
-    Layout();
+    Layout(geometry);
     loaded_ = true;
     hiddenState_ = WindowState::Normal;
     for (auto& [id, control] : controls_) StartOrStopTimer(control);
@@ -160,7 +151,7 @@ void Win32Forms::CreateMenus() {
     }
 }
 
-void Win32Forms::CreateControls() {
+void Win32Forms::CreateControls(const FormGeometry& geometry) {
     // Created in tab order, so that the z-order is the tab order and each label stands right
     // before the control it captions: the dialog manager and screen readers both read it so.
     std::vector<const ControlSpec*> order;
@@ -206,12 +197,19 @@ void Win32Forms::CreateControls() {
         if (!spec->enabled) style |= WS_DISABLED;
         previous = spec->type;
 
-        const HWND child = ::CreateWindowExW(exStyle, windowClass, spec->caption.c_str(), style, 0, 0, 0, 0,
-                                             Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
-                                             instance_, nullptr);
+        // Born where they belong and in their font: moving and re-measuring a control afterwards
+        // costs as much again as creating it.
+        const ControlPlacement* placement = geometry.Find(spec->id);
+        const PixelRect rect = placement ? placement->rect : PixelRect{};
+        const HWND child = ::CreateWindowExW(exStyle, windowClass, spec->caption.c_str(), style, rect.left, rect.top,
+                                             rect.Width(), rect.Height(), Window(),
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance_,
+                                             nullptr);
         Control& control = controls_.at(spec->id);
         control.window = child;
-        if (child && spec->type == ControlType::CheckListBox) {
+        if (!child) continue;
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(FontSpecOf(control))), FALSE);
+        if (spec->type == ControlType::CheckListBox) {
             ::SetWindowSubclass(child, CheckListProc, static_cast<UINT_PTR>(spec->id),
                                 reinterpret_cast<DWORD_PTR>(this));
         }
@@ -286,8 +284,7 @@ void Win32Forms::LoadIcons() {
     if (big) ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 
-void Win32Forms::Layout() {
-    const FormGeometry geometry = LayoutForm(spec_, dpi_);
+void Win32Forms::Layout(const FormGeometry& geometry) {
     for (const ControlPlacement& placement : geometry.controls) {
         Control* control = Find(placement.id);
         if (!control || !control->window) continue;
@@ -305,10 +302,39 @@ void Win32Forms::Layout() {
             default:
                 break;
         }
-        ::SetWindowPos(control->window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceChild(control->window, RECT{r.left, r.top, r.right, r.bottom});
     }
     ClipLabelsUnderControls();
     SizeToClient(geometry.clientWidth, geometry.clientHeight);
+}
+
+// A closed drop-down list is as tall as its selection field makes it: set the field so that the
+// box is as tall as designed, whatever the font and the frame add. Each change of the field resizes
+// the box, so pickers alike in font and height start from the field the previous one ended with.
+void Win32Forms::PlaceComboBox(HWND combo, const PixelRect& rect) {
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0));
+    const PickerField wanted{font, dpi_, rect.Height(), 0};
+    const bool alike = pickerField_.font == wanted.font && pickerField_.dpi == wanted.dpi &&
+                       pickerField_.boxHeight == wanted.boxHeight;
+    if (alike) ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), pickerField_.field);
+    ::SendMessageW(combo, CB_SETMINVISIBLE, kPickerVisibleRows, 0);
+    const auto rowHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+    ::SetWindowPos(combo, nullptr, rect.left, rect.top, rect.Width(),
+                   rect.Height() + kPickerVisibleRows * rowHeight + 2, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Corrected from what was set, not from what the box reports back: some versions report the
+    // field two pixels taller than they were told.
+    auto field = alike ? pickerField_.field
+                       : static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT now{};
+        ::GetWindowRect(combo, &now);
+        const int missing = rect.Height() - static_cast<int>(now.bottom - now.top);
+        if (missing == 0 || field + missing < 1) break;
+        field += missing;
+        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+    pickerField_ = wanted;
+    pickerField_.field = field;
 }
 
 void Win32Forms::PlaceLabel(Control& label, const RECT& design) {
@@ -326,8 +352,7 @@ void Win32Forms::PlaceLabel(Control& label, const RECT& design) {
         rect.right = rect.left + extent.right;
         rect.bottom = rect.top + extent.bottom;
     }
-    ::SetWindowPos(label.window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceChild(label.window, rect);
 }
 
 void Win32Forms::ClipLabelsUnderControls() {
@@ -619,7 +644,7 @@ void Win32Forms::OnDpiChanged(int dpi, const RECT& suggested) {
     LoadIcons();
     ::SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    Layout();
+    Layout(LayoutForm(spec_, dpi_));
 }
 
 LRESULT Win32Forms::OnGetDpiScaledSize(int dpi, SIZE& size) const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/form_geometry.h"
 #include "platform/forms.h"
 #include "platform/win32/handles.h"
 
@@ -97,6 +98,13 @@ private:
         FontSpec spec;
         UniqueGdiObject handle;
     };
+    // The selection field that gave the last picker placed its designed height.
+    struct PickerField {
+        HFONT font = nullptr;
+        int dpi = 0;
+        int boxHeight = 0;
+        int field = 0;
+    };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -134,11 +142,12 @@ private:
     // --- Building the window ---
     void RegisterWindowClass() const;
     void CreateMenus();
-    void CreateControls();
+    void CreateControls(const FormGeometry& geometry);
     void CreateToolTips();
     void ApplyFonts();
     void LoadIcons();
-    void Layout();
+    void Layout(const FormGeometry& geometry);
+    void PlaceComboBox(HWND combo, const PixelRect& rect);
     void PlaceLabel(Control& label, const RECT& design);
     void ClipLabelsUnderControls();
     void SizeToClient(int width, int height);
@@ -173,6 +182,7 @@ private:
     std::vector<UniqueIcon> icons_;
     HICON smallIcon_ = nullptr;
     UniqueTheme buttonTheme_;
+    PickerField pickerField_;
     HWND toolTip_ = nullptr;  // owned by the form, destroyed with it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     UINT taskbarCreatedMessage_ = 0;
