@@ -4,7 +4,9 @@
 //
 // Built with BRELLIX_BENCH_SAME_DLLS it also imports the DLLs Brellix.exe imports and carries its
 // manifest, and does nothing more with them: what loading them costs under Wine, apart from
-// what Brellix does.
+// what Brellix does. With BRELLIX_BENCH_SAME_CONTROLS as well, its window also gets as many
+// controls of each kind as Brellix's window has, in the system's font, empty: the least any
+// program showing that window pays, whatever it does besides.
 #include <windows.h>
 
 #include <cwchar>
@@ -39,6 +41,31 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+#ifdef BRELLIX_BENCH_SAME_CONTROLS
+void CreateBrellixControls(HWND window, HINSTANCE instance) {
+    InitCommonControls();
+    struct Kind {
+        const wchar_t* windowClass;
+        DWORD style;
+        int count;
+    };
+    constexpr DWORD kOwnerDrawnList = LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    constexpr Kind kKinds[] = {
+        {WC_STATICW, SS_LEFT, 8},
+        {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL, 4},
+        {WC_LISTBOXW, kOwnerDrawnList, 2},
+        {WC_BUTTONW, BS_PUSHBUTTON, 3},
+    };
+    int top = 0;
+    for (const Kind& kind : kKinds) {
+        for (int i = 0; i < kind.count; ++i, top += 12) {
+            CreateWindowExW(0, kind.windowClass, L"", WS_CHILD | WS_VISIBLE | kind.style, 8, top, 80, 120, window,
+                            nullptr, instance, nullptr);
+        }
+    }
+}
+#endif
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
@@ -56,6 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 320, 260, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+#ifdef BRELLIX_BENCH_SAME_CONTROLS
+    CreateBrellixControls(window, instance);
+#endif
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 

@@ -4,7 +4,9 @@
 # bench/minimal_window.cpp, a program that only registers a class and shows a window (or, started
 # with "logoff", only calls ExitWindowsEx), built in the same run with the same compiler and flags.
 # A third column, the same program importing Brellix.exe's DLLs and carrying its manifest, tells
-# how much of the difference is Wine loading those DLLs rather than Brellix's own work.
+# how much of the difference is Wine loading those DLLs rather than Brellix's own work; a fourth,
+# that program also showing as many empty controls of each kind as Brellix's window, tells what
+# any program showing this window pays before doing anything of its own (start-up and memory).
 #
 #   bash bench/run.sh          (about 4 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
 #   bash bench/run.sh startup  (only start-up and memory: about a minute, for trying a change)
@@ -49,7 +51,7 @@ cmake --preset native -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$NATIVE" --target brellix_tick_bench > /dev/null
 cmake --preset mingw-x64 -B "$MINGW" > /dev/null
 cmake --build "$MINGW" --target Brellix brellix_driver brellix_minimal_window brellix_minimal_window_dlls \
-  brellix_window_probe > /dev/null
+  brellix_minimal_window_controls brellix_window_probe > /dev/null
 
 unset DISPLAY  # a private Xvfb: the same screen on every machine
 source scripts/wine-env.sh
@@ -96,6 +98,7 @@ fresh_prefix() {
   cp "$MINGW/Brellix.exe" "$BIN/Brellix.exe"
   cp "$MINGW/bench/brellix_minimal_window.exe" "$BIN/Minimal.exe"
   cp "$MINGW/bench/brellix_minimal_window_dlls.exe" "$BIN/MinDlls.exe"
+  cp "$MINGW/bench/brellix_minimal_window_controls.exe" "$BIN/MinCtls.exe"
   cp "$MINGW/bench/brellix_window_probe.exe" "$BIN/probe.exe"
   cp "$MINGW/tests/e2e/brellix_driver.exe" "$BIN/driver.exe"
   wineserver -p
@@ -201,8 +204,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 met() { awk -v v="$1" -v limit="$2" 'BEGIN { print (v + 0 <= limit + 0) ? "met" : "NOT met" }'; }
 
 # The programs compared, by file name in C:\bench, and their window classes.
-PROGRAMS=(Brellix.exe Minimal.exe MinDlls.exe)
-declare -A CLASS=([Brellix.exe]=Brellix.frmMain [Minimal.exe]=Brellix.MinimalWindow [MinDlls.exe]=Brellix.MinimalWindow)
+PROGRAMS=(Brellix.exe Minimal.exe MinDlls.exe MinCtls.exe)
+declare -A CLASS=([Brellix.exe]=Brellix.frmMain [Minimal.exe]=Brellix.MinimalWindow [MinDlls.exe]=Brellix.MinimalWindow
+  [MinCtls.exe]=Brellix.MinimalWindow)
+# Its command line is MinDlls.exe's: not measured again.
+EXIT_PROGRAMS=(Brellix.exe Minimal.exe MinDlls.exe)
 
 log "start-up and memory: $RUNS starts of each program"
 fresh_prefix
@@ -223,7 +229,7 @@ end_prefix
 if [[ $ONLY_STARTUP == no ]]; then
 log "command line: $RUNS runs of each program, a fresh prefix each"
 for ((run = 0; run < RUNS; run++)); do
-  for exe in "${PROGRAMS[@]}"; do exit_call_once "$exe" >> "$WORK/exit.$exe" || true; done
+  for exe in "${EXIT_PROGRAMS[@]}"; do exit_call_once "$exe" >> "$WORK/exit.$exe" || true; done
 done
 
 log "fire latency: $FIRINGS firings, a fresh prefix each"
@@ -276,36 +282,46 @@ values_of() {  # start|memory|exit exe
 # with its target; then each program's range.
 compared() {  # label measure limit unit-function
   local -A middle range
-  local exe r
+  local exe r others=
   for exe in "${PROGRAMS[@]}"; do
+    middle[$exe]= range[$exe]=
+    [[ -n $(values_of "$2" "$exe") ]] || continue
     middle[$exe]=$(values_of "$2" "$exe" | median)
     range[$exe]="$($4 "$(values_of "$2" "$exe" | minimum)")-$($4 "$(values_of "$2" "$exe" | maximum)")"
   done
   r=$(ratio "${middle[Brellix.exe]}" "${middle[Minimal.exe]}")
+  others="$(ratio "${middle[Brellix.exe]}" "${middle[MinDlls.exe]}") of +DLLs"
+  [[ -n ${middle[MinCtls.exe]} ]] && others+=", $(ratio "${middle[Brellix.exe]}" "${middle[MinCtls.exe]}") of +controls"
   row "$1" "$($4 "${middle[Brellix.exe]}")" "$($4 "${middle[Minimal.exe]}")" "$($4 "${middle[MinDlls.exe]}")" \
-    "<= ${3}x minimal" "$r, $(met "${r%x}" "$3") ($(ratio "${middle[Brellix.exe]}" "${middle[MinDlls.exe]}") of +DLLs)"
-  row "  range of the runs" "${range[Brellix.exe]}" "${range[Minimal.exe]}" "${range[MinDlls.exe]}" "" ""
+    "$(if_any "$4" "${middle[MinCtls.exe]}")" "<= ${3}x minimal" "$r, $(met "${r%x}" "$3") ($others)"
+  row "  range of the runs" "${range[Brellix.exe]}" "${range[Minimal.exe]}" "${range[MinDlls.exe]}" \
+    "${range[MinCtls.exe]}" "" ""
 }
 as_is() { echo "$1"; }
-row() { printf '%-52s %-13s %-13s %-13s %-22s %s\n' "$@"; }
+if_any() { [[ -z $2 ]] || "$1" "$2"; }  # unit-function value: nothing for a figure not taken
+legend() {
+  echo "minimal: bench/minimal_window.cpp; +DLLs: the same importing Brellix.exe's DLLs, with its manifest;"
+  echo "+controls: that one also showing Brellix's kinds and numbers of controls, empty, in the system's font"
+}
+row() { printf '%-52s %-13s %-13s %-13s %-13s %-22s %s\n' "$@"; }
 echo "Brellix benchmark, $(date '+%Y-%m-%d %H:%M %Z'), $(wine --version 2> /dev/null), $(nproc) cores"
-row "measure" "Brellix" "minimal" "+DLLs" "target" "result"
-row "exe size (bytes)" "$size" "$minimal_size" "" "<= 204800 (aim 153600)" "$(met "$size" 204800)"
-row "imported DLLs, all Windows' own" "$(wc -w <<< "$dlls")" "" "" "system DLLs only" \
+row "measure" "Brellix" "minimal" "+DLLs" "+controls" "target" "result"
+row "exe size (bytes)" "$size" "$minimal_size" "" "" "<= 204800 (aim 153600)" "$(met "$size" 204800)"
+row "imported DLLs, all Windows' own" "$(wc -w <<< "$dlls")" "" "" "" "system DLLs only" \
   "$([[ $system_only == yes ]] && echo met || echo 'NOT met'): $dlls"
 compared "start-up to visible window (ms, median of $RUNS)" start 1.2 ms
 [[ $ONLY_STARTUP == no ]] && compared "command line to ExitWindowsEx (ms, median of $RUNS)" exit 1.2 ms
 compared "peak memory, VmHWM (KiB, median of $RUNS)" memory 1.1 as_is
 if [[ $ONLY_STARTUP == yes ]]; then
-  echo "minimal: bench/minimal_window.cpp; +DLLs: the same importing Brellix.exe's DLLs, with its manifest"
+  legend
   exit 0
 fi
-row "heap allocations per non-firing tick" "$per_tick" "" "" "0" "$(met "$per_tick" 0)"
-row "instructions per non-firing tick" "$ins_tick" "" "" "" ""
-row "heap allocations per arm/disarm cycle" "$per_cycle" "" "" "" ""
-row "instructions per arm/disarm cycle" "$ins_cycle" "" "" "" ""
-row "fire latency, median of $fire_n firings (ms)" "$(ms "$fire_median")" "" "" "<= 200" "$(met "$(ms "$fire_median")" 200)"
-row "fire latency, maximum of $fire_n firings (ms)" "$(ms "$fire_max")" "" "" "<= 340 (polling 333)" \
+row "heap allocations per non-firing tick" "$per_tick" "" "" "" "0" "$(met "$per_tick" 0)"
+row "instructions per non-firing tick" "$ins_tick" "" "" "" "" ""
+row "heap allocations per arm/disarm cycle" "$per_cycle" "" "" "" "" ""
+row "instructions per arm/disarm cycle" "$ins_cycle" "" "" "" "" ""
+row "fire latency, median of $fire_n firings (ms)" "$(ms "$fire_median")" "" "" "" "<= 200" "$(met "$(ms "$fire_median")" 200)"
+row "fire latency, maximum of $fire_n firings (ms)" "$(ms "$fire_max")" "" "" "" "<= 340 (polling 333)" \
   "$(met "$(ms "$fire_max")" 340)"
-row "fire latencies (ms)" "" "" "" "" "$(while read -r us; do printf '%s ' "$(ms "$us")"; done < <(sort -n "$WORK/fire"))"
-echo "minimal: bench/minimal_window.cpp; +DLLs: the same importing Brellix.exe's DLLs, with its manifest"
+row "fire latencies (ms)" "" "" "" "" "" "$(while read -r us; do printf '%s ' "$(ms "$us")"; done < <(sort -n "$WORK/fire"))"
+legend

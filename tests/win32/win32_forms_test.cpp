@@ -185,6 +185,21 @@ public:
         const RECT row = RowRect(listId, item);
         return POINT{row.left + (row.right - row.left) / 2, (row.top + row.bottom) / 2};
     }
+    // How many whole rows a picker's list shows when it drops down.
+    int DroppedRows(int pickerId) {
+        const HWND picker = Control(pickerId);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (!::GetComboBoxInfo(picker, &info)) return -1;
+        ::SendMessageW(picker, CB_SHOWDROPDOWN, TRUE, 0);
+        RECT list{};
+        ::GetClientRect(info.hwndList, &list);
+        ::SendMessageW(picker, CB_SHOWDROPDOWN, FALSE, 0);
+        Settle();
+        recorder.events.clear();
+        const auto rowHeight = static_cast<int>(::SendMessageW(picker, CB_GETITEMHEIGHT, 0, 0));
+        return rowHeight > 0 ? static_cast<int>(list.bottom) / rowHeight : -1;
+    }
     POINT RowBoxPoint(int listId, int item) const {
         const RECT row = RowRect(listId, item);
         return POINT{row.left + (row.bottom - row.top) / 2, (row.top + row.bottom) / 2};
@@ -275,6 +290,12 @@ TEST_F(Win32FormsTest, EveryControlIsTheDesignedKindAtTheDesignedPlace) {
             EXPECT_GT(rect.right - rect.left, 0) << "sized to its caption";
             EXPECT_GT(rect.bottom - rect.top, 0) << "sized to its caption";
         }
+    }
+}
+
+TEST_F(Win32FormsTest, APickerDropsEightRowsOrAllItsItemsIfFewer) {
+    for (const auto& [picker, rows] : {std::pair{cboHour, 8}, {cboMinute, 8}, {cboSecond, 8}, {cboAMPM, 2}}) {
+        EXPECT_EQ(DroppedRows(picker), rows) << NameOf(picker);
     }
 }
 
@@ -825,6 +846,7 @@ TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
             EXPECT_EQ((PixelRect{rect.left, rect.top, rect.right, rect.bottom}), expected) << NameOf(id);
         }
         EXPECT_EQ(::SendMessageW(Control(lstOptions), LB_GETITEMHEIGHT, 0, 0), geometry.Find(lstOptions)->rowHeight);
+        EXPECT_EQ(DroppedRows(cboSecond), 8);
         LOGFONTW logFont{};
         ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(btnExit), WM_GETFONT, 0, 0)), sizeof logFont,
                      &logFont);
