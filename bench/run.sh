@@ -31,10 +31,10 @@
 #   life until then. Median of the start-up runs.
 # - ticks: bench/tick_bench (native Release build, memory backends) counts heap allocations;
 #   bench/tick_instructions.sh counts instructions with callgrind.
-# - fire latency: Brellix armed (btnTurnON) for a time 3 s ahead with log off + force if hung, its
-#   relay trace stamped as above; the latency is the ExitWindowsEx line's time minus the start of
-#   the target second, both host wall-clock time (Wine's local time is the host's). A fresh copy
-#   of the prefix per firing.
+# - fire latency: Brellix armed (btnTurnON) for a time 5 s ahead (in a fresh prefix the window can
+#   take 3 s to appear) with log off + force if hung, its relay trace stamped as above; the
+#   latency is the ExitWindowsEx line's time minus the start of the target second, both host
+#   wall-clock time (Wine's local time is the host's). A fresh copy of the prefix per firing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ONLY_STARTUP=no
@@ -174,7 +174,7 @@ fire_once() {  # -> microseconds from the start of the target second to the Exit
   # 333 ms ticks against the second's start, which the previous firing's rhythm must not set.
   sleep "$(awk -v r="$RANDOM" 'BEGIN { printf "%.3f", r / 32768 }')"
   local target hour minute second ampm
-  target=$(($(now_us) / 1000000 + 3))
+  target=$(($(now_us) / 1000000 + 5))
   read -r hour minute second ampm <<< "$(LC_ALL=C date -d "@$target" '+%-I %-M %-S %p')"
   printf '[Options]\r\nSelected=3\r\n[Extra]\r\nSelected=1\r\n[Shutdown]\r\nHour=%s\r\nMinute=%s\r\nSecond=%s\r\nAMPM=%s\r\n' \
     "$hour" "$minute" "$second" "$ampm" > "$BIN/Brellix.ini"
@@ -234,7 +234,7 @@ done
 
 log "fire latency: $FIRINGS firings, a fresh prefix each"
 : > "$WORK/fire"
-for ((firing = 0, tries = 0; firing < FIRINGS && tries < FIRINGS + 5; tries++)); do
+for ((firing = 0, tries = 0; firing < FIRINGS && tries < 2 * FIRINGS; tries++)); do
   if latency=$(fire_once); then
     echo "$latency" >> "$WORK/fire"
     firing=$((firing + 1))
