@@ -225,6 +225,7 @@ for ((run = 0; run < RUNS; run++)); do
   done
 done
 end_prefix
+for exe in "${PROGRAMS[@]}"; do log "$exe start-up (us) in run order: $(cut -d' ' -f1 "$WORK/start.$exe" | tr '\n' ' ')"; done
 
 if [[ $ONLY_STARTUP == no ]]; then
 log "command line: $RUNS runs of each program, a fresh prefix each"

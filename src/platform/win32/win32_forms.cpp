@@ -106,7 +106,19 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     loaded_ = true;
     hiddenState_ = WindowState::Normal;
     for (auto& [id, control] : controls_) StartOrStopTimer(control);
+    // The window is hidden while it loads: lists filled now need not redraw after every item.
+    SetListsRedraw(false);
     events.Form_Load();
+    SetListsRedraw(true);
+}
+
+void Win32Forms::SetListsRedraw(bool redraw) {
+    for (auto& [id, control] : controls_) {
+        const ControlType type = control.spec.type;
+        if (!control.window || (type != ControlType::DropDownList && type != ControlType::CheckListBox)) continue;
+        ::SendMessageW(control.window, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+        if (redraw) ::InvalidateRect(control.window, nullptr, TRUE);
+    }
 }
 
 void Win32Forms::RegisterWindowClass() const {
@@ -313,9 +325,7 @@ void Win32Forms::Layout(const FormGeometry& geometry) {
 // the box, so pickers alike in font and height start from the field the previous one ended with.
 void Win32Forms::PlaceComboBox(HWND combo, const PixelRect& rect) {
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0));
-    const PickerField wanted{font, dpi_, rect.Height(), 0};
-    const bool alike = pickerField_.font == wanted.font && pickerField_.dpi == wanted.dpi &&
-                       pickerField_.boxHeight == wanted.boxHeight;
+    const bool alike = pickerField_.font == font && pickerField_.dpi == dpi_ && pickerField_.boxHeight == rect.Height();
     if (alike) ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), pickerField_.field);
     ::SendMessageW(combo, CB_SETMINVISIBLE, kPickerVisibleRows, 0);
     const auto rowHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
@@ -333,8 +343,7 @@ void Win32Forms::PlaceComboBox(HWND combo, const PixelRect& rect) {
         field += missing;
         ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
-    pickerField_ = wanted;
-    pickerField_.field = field;
+    pickerField_ = PickerField{font, dpi_, rect.Height(), field};
 }
 
 void Win32Forms::PlaceLabel(Control& label, const RECT& design) {

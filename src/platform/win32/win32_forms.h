@@ -147,6 +147,7 @@ private:
     void ApplyFonts();
     void LoadIcons();
     void Layout(const FormGeometry& geometry);
+    void SetListsRedraw(bool redraw);
     void PlaceComboBox(HWND combo, const PixelRect& rect);
     void PlaceLabel(Control& label, const RECT& design);
     void ClipLabelsUnderControls();
