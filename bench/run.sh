@@ -10,6 +10,7 @@
 #
 #   bash bench/run.sh          (about 4 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
 #   bash bench/run.sh startup  (only start-up and memory: about a minute, for trying a change)
+#   bash bench/run.sh fire     (only the fire latency)
 #   (progress goes to stderr, the table to stdout)
 #
 # How each figure is taken:
@@ -37,8 +38,9 @@
 #   wall-clock time (Wine's local time is the host's). A fresh copy of the prefix per firing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-ONLY_STARTUP=no
-[[ ${1:-} == startup ]] && ONLY_STARTUP=yes
+PART=${1:-all}
+case $PART in all | startup | fire) ;; *) echo "usage: bench/run.sh [startup|fire]" >&2; exit 2 ;; esac
+part() { [[ $PART == all || $PART == "$1" ]]; }  # measures: is this part of the table taken?
 RUNS=${BRELLIX_BENCH_RUNS:-11}
 FIRINGS=${BRELLIX_BENCH_FIRINGS:-10}
 NATIVE=build/bench-native
@@ -210,12 +212,14 @@ declare -A CLASS=([Brellix.exe]=Brellix.frmMain [Minimal.exe]=Brellix.MinimalWin
 # Its command line is MinDlls.exe's: not measured again.
 EXIT_PROGRAMS=(Brellix.exe Minimal.exe MinDlls.exe)
 
+for exe in "${PROGRAMS[@]}"; do : > "$WORK/start.$exe"; : > "$WORK/exit.$exe"; done
+: > "$WORK/fire"
+
+if part startup; then
 log "start-up and memory: $RUNS starts of each program"
 fresh_prefix
 for exe in "${PROGRAMS[@]}"; do
   start_once "$exe" "${CLASS[$exe]}" > /dev/null || true
-  : > "$WORK/start.$exe"
-  : > "$WORK/exit.$exe"
 done
 # Each program starts first, second and third equally often: none always follows the same one.
 for ((run = 0; run < RUNS; run++)); do
@@ -226,22 +230,26 @@ for ((run = 0; run < RUNS; run++)); do
 done
 end_prefix
 for exe in "${PROGRAMS[@]}"; do log "$exe start-up (us) in run order: $(cut -d' ' -f1 "$WORK/start.$exe" | tr '\n' ' ')"; done
+fi
 
-if [[ $ONLY_STARTUP == no ]]; then
+if part all; then
 log "command line: $RUNS runs of each program, a fresh prefix each"
 for ((run = 0; run < RUNS; run++)); do
   for exe in "${EXIT_PROGRAMS[@]}"; do exit_call_once "$exe" >> "$WORK/exit.$exe" || true; done
 done
+fi
 
+if part fire; then
 log "fire latency: $FIRINGS firings, a fresh prefix each"
-: > "$WORK/fire"
 for ((firing = 0, tries = 0; firing < FIRINGS && tries < 2 * FIRINGS; tries++)); do
   if latency=$(fire_once); then
     echo "$latency" >> "$WORK/fire"
     firing=$((firing + 1))
   fi
 done
+fi
 
+if part all; then
 log "ticks: allocations and instructions"
 tick_output=$("$NATIVE/bench/brellix_tick_bench" 100000 100000 || true)
 instruction_output=$(bench/tick_instructions.sh "$NATIVE")
@@ -261,10 +269,10 @@ for dll in $dlls; do
   esac
 done
 
-if [[ $ONLY_STARTUP == no ]]; then
 fire_n=$(wc -l < "$WORK/fire")
 fire_median=$(median < "$WORK/fire")
 fire_max=$(maximum < "$WORK/fire")
+if part all; then
 per_tick=$(sed -nE 's/^non-firing ticks: .* ([0-9.]+) per tick, ([0-9.]+) ns per tick$/\1/p' <<< "$tick_output")
 per_cycle=$(sed -nE 's/^arm\/disarm cycles: .* ([0-9.]+) per cycle, ([0-9.]+) ns per cycle$/\1/p' <<< "$tick_output")
 ins_tick=$(sed -nE 's/^instructions per non-firing tick: ([0-9.]+).*/\1/p' <<< "$instruction_output")
@@ -310,19 +318,21 @@ row "measure" "Brellix" "minimal" "+DLLs" "+controls" "target" "result"
 row "exe size (bytes)" "$size" "$minimal_size" "" "" "<= 204800 (aim 153600)" "$(met "$size" 204800)"
 row "imported DLLs, all Windows' own" "$(wc -w <<< "$dlls")" "" "" "" "system DLLs only" \
   "$([[ $system_only == yes ]] && echo met || echo 'NOT met'): $dlls"
-compared "start-up to visible window (ms, median of $RUNS)" start 1.2 ms
-[[ $ONLY_STARTUP == no ]] && compared "command line to ExitWindowsEx (ms, median of $RUNS)" exit 1.2 ms
-compared "peak memory, VmHWM (KiB, median of $RUNS)" memory 1.1 as_is
-if [[ $ONLY_STARTUP == yes ]]; then
+part startup && compared "start-up to visible window (ms, median of $RUNS)" start 1.2 ms
+part all && compared "command line to ExitWindowsEx (ms, median of $RUNS)" exit 1.2 ms
+part startup && compared "peak memory, VmHWM (KiB, median of $RUNS)" memory 1.1 as_is
+if part all; then
+  row "heap allocations per non-firing tick" "$per_tick" "" "" "" "0" "$(met "$per_tick" 0)"
+  row "instructions per non-firing tick" "$ins_tick" "" "" "" "" ""
+  row "heap allocations per arm/disarm cycle" "$per_cycle" "" "" "" "" ""
+  row "instructions per arm/disarm cycle" "$ins_cycle" "" "" "" "" ""
+fi
+if ! part fire; then
   legend
   exit 0
 fi
-row "heap allocations per non-firing tick" "$per_tick" "" "" "" "0" "$(met "$per_tick" 0)"
-row "instructions per non-firing tick" "$ins_tick" "" "" "" "" ""
-row "heap allocations per arm/disarm cycle" "$per_cycle" "" "" "" "" ""
-row "instructions per arm/disarm cycle" "$ins_cycle" "" "" "" "" ""
 row "fire latency, median of $fire_n firings (ms)" "$(ms "$fire_median")" "" "" "" "<= 200" "$(met "$(ms "$fire_median")" 200)"
 row "fire latency, maximum of $fire_n firings (ms)" "$(ms "$fire_max")" "" "" "" "<= 340 (polling 333)" \
   "$(met "$(ms "$fire_max")" 340)"
 row "fire latencies (ms)" "" "" "" "" "" "$(while read -r us; do printf '%s ' "$(ms "$us")"; done < <(sort -n "$WORK/fire"))"
-legend
+part startup && legend
