@@ -298,6 +298,11 @@ compared() {  # label measure limit unit-function
     middle[$exe]=$(values_of "$2" "$exe" | median)
     range[$exe]="$($4 "$(values_of "$2" "$exe" | minimum)")-$($4 "$(values_of "$2" "$exe" | maximum)")"
   done
+  if [[ -z ${middle[Brellix.exe]} || -z ${middle[Minimal.exe]} || -z ${middle[MinDlls.exe]} ]]; then
+    row "$1" "${middle[Brellix.exe]:-none}" "${middle[Minimal.exe]:-none}" "${middle[MinDlls.exe]:-none}" "" \
+      "<= ${3}x minimal" "NOT met: a program had no measured run"
+    return
+  fi
   r=$(ratio "${middle[Brellix.exe]}" "${middle[Minimal.exe]}")
   others="$(ratio "${middle[Brellix.exe]}" "${middle[MinDlls.exe]}") of +DLLs"
   [[ -n ${middle[MinCtls.exe]} ]] && others+=", $(ratio "${middle[Brellix.exe]}" "${middle[MinCtls.exe]}") of +controls"
@@ -331,8 +336,13 @@ if ! part fire; then
   legend
   exit 0
 fi
-row "fire latency, median of $fire_n firings (ms)" "$(ms "$fire_median")" "" "" "" "<= 200" "$(met "$(ms "$fire_median")" 200)"
-row "fire latency, maximum of $fire_n firings (ms)" "$(ms "$fire_max")" "" "" "" "<= 340 (polling 333)" \
-  "$(met "$(ms "$fire_max")" 340)"
+if ((fire_n == 0)); then
+  row "fire latency (ms)" "none" "" "" "" "<= 200, max <= 340" "NOT met: no firing was measured"
+else
+  row "fire latency, median of $fire_n firings (ms)" "$(ms "$fire_median")" "" "" "" "<= 200" \
+    "$(met "$(ms "$fire_median")" 200)"
+  row "fire latency, maximum of $fire_n firings (ms)" "$(ms "$fire_max")" "" "" "" "<= 340 (polling 333)" \
+    "$(met "$(ms "$fire_max")" 340)"
+fi
 row "fire latencies (ms)" "" "" "" "" "" "$(while read -r us; do printf '%s ' "$(ms "$us")"; done < <(sort -n "$WORK/fire"))"
 part startup && legend
