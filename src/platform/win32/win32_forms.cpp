@@ -116,6 +116,8 @@ void Win32Forms::SetListsRedraw(bool redraw) {
     for (auto& [id, control] : controls_) {
         const ControlType type = control.spec.type;
         if (!control.window || (type != ControlType::DropDownList && type != ControlType::CheckListBox)) continue;
+        // Turning redrawing on may also set a window's visible style: a hidden list stays as it is.
+        if (!control.spec.visible) continue;
         ::SendMessageW(control.window, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
         if (redraw) ::InvalidateRect(control.window, nullptr, TRUE);
     }
