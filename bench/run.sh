@@ -320,7 +320,8 @@ legend() {
 row() { printf '%-52s %-13s %-13s %-13s %-13s %-22s %s\n' "$@"; }
 echo "Brellix benchmark, $(date '+%Y-%m-%d %H:%M %Z'), $(wine --version 2> /dev/null), $(nproc) cores"
 row "measure" "Brellix" "minimal" "+DLLs" "+controls" "target" "result"
-row "exe size (bytes)" "$size" "$minimal_size" "" "" "<= 204800 (aim 153600)" "$(met "$size" 204800)"
+row "exe size (bytes)" "$size" "$minimal_size" "" "" "<= 204800 (aim 153600)" \
+  "$(met "$size" 204800), aim $(met "$size" 153600)"
 row "imported DLLs, all Windows' own" "$(wc -w <<< "$dlls")" "" "" "" "system DLLs only" \
   "$([[ $system_only == yes ]] && echo met || echo 'NOT met'): $dlls"
 part startup && compared "start-up to visible window (ms, median of $RUNS)" start 1.2 ms
