@@ -8,7 +8,7 @@
 # that program also showing as many empty controls of each kind as Brellix's window, tells what
 # any program showing this window pays before doing anything of its own (start-up and memory).
 #
-#   bash bench/run.sh          (about 4 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
+#   bash bench/run.sh          (about 5 minutes once built; BRELLIX_BENCH_RUNS=11, BRELLIX_BENCH_FIRINGS=10)
 #   bash bench/run.sh startup  (only start-up and memory: about a minute, for trying a change)
 #   bash bench/run.sh fire     (only the fire latency)
 #   (progress goes to stderr, the table to stdout)
@@ -221,7 +221,7 @@ fresh_prefix
 for exe in "${PROGRAMS[@]}"; do
   start_once "$exe" "${CLASS[$exe]}" > /dev/null || true
 done
-# Each program starts first, second and third equally often: none always follows the same one.
+# Each program starts in each place of a round equally often: none always follows the same one.
 for ((run = 0; run < RUNS; run++)); do
   for ((k = 0; k < ${#PROGRAMS[@]}; k++)); do
     exe=${PROGRAMS[(run + k) % ${#PROGRAMS[@]}]}

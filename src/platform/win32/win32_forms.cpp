@@ -37,12 +37,18 @@ void SetComboCurrent(HWND combo, int item) { ::SendMessageW(combo, CB_SETCURSEL,
 
 std::wstring ComboText(HWND combo, int item) { return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, item); }
 
+// A child window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 // Moves a child window unless it is there already: even a move to the same place costs a round of
 // messages through the window manager.
 void PlaceChild(HWND child, const RECT& rect) {
-    RECT now{};
-    ::GetWindowRect(child, &now);
-    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    const RECT now = RectInParent(child);
     if (::EqualRect(&now, &rect)) return;
     ::SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -115,9 +121,9 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
 void Win32Forms::SetListsRedraw(bool redraw) {
     for (auto& [id, control] : controls_) {
         const ControlType type = control.spec.type;
-        if (!control.window || (type != ControlType::DropDownList && type != ControlType::CheckListBox)) continue;
+        const bool isList = type == ControlType::DropDownList || type == ControlType::CheckListBox;
         // Turning redrawing on may also set a window's visible style: a hidden list stays as it is.
-        if (!control.spec.visible) continue;
+        if (!control.window || !isList || !control.spec.visible) continue;
         ::SendMessageW(control.window, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
         if (redraw) ::InvalidateRect(control.window, nullptr, TRUE);
     }
@@ -369,21 +375,15 @@ void Win32Forms::PlaceLabel(Control& label, const RECT& design) {
 void Win32Forms::ClipLabelsUnderControls() {
     // Labels belong to the form's surface: a control with a window of its own that overlaps one
     // hides that part of it, whatever their order for the keyboard.
-    const auto rectInForm = [this](HWND window) {
-        RECT rect{};
-        ::GetWindowRect(window, &rect);
-        ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    };
     for (auto& [id, label] : controls_) {
         if (label.spec.type != ControlType::Label || !label.window) continue;
-        const RECT own = rectInForm(label.window);
+        const RECT own = RectInParent(label.window);
         UniqueGdiObject region(::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top));
         bool covered = false;
         for (const auto& [otherId, other] : controls_) {
             if (other.spec.type == ControlType::Label || !other.window || !other.spec.visible) continue;
             RECT overlap{};
-            const RECT rect = rectInForm(other.window);
+            const RECT rect = RectInParent(other.window);
             if (!::IntersectRect(&overlap, &own, &rect)) continue;
             ::OffsetRect(&overlap, -own.left, -own.top);
             UniqueGdiObject part(::CreateRectRgnIndirect(&overlap));
