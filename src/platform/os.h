@@ -117,6 +117,11 @@ public:
     virtual std::uint64_t GetTickCount64() = 0;
     // Wall clock in milliseconds since 1970-01-01 UTC; moves when the user sets the clock.
     virtual std::int64_t GetSystemTimeMilliseconds() = 0;
+
+    // --- Where the settings live ---
+    // The directory for the settings file, given the running executable's directory: that very
+    // directory where the platform keeps settings beside the program.
+    virtual std::wstring SettingsDirectory(std::wstring_view executableDirectory) = 0;
 };
 
 }  // namespace brellix::platform

@@ -227,4 +227,9 @@ LocalTimeOfDay MemoryOs::GetLocalTime() { return localTime; }
 std::uint64_t MemoryOs::GetTickCount64() { return tickMilliseconds; }
 std::int64_t MemoryOs::GetSystemTimeMilliseconds() { return systemMilliseconds; }
 
+std::wstring MemoryOs::SettingsDirectory(std::wstring_view executableDirectory) {
+    Record("SettingsDirectory(" + ToCallText(executableDirectory) + ")");
+    return settingsDirectory.empty() ? std::wstring(executableDirectory) : settingsDirectory;
+}
+
 }  // namespace brellix::platform

@@ -31,6 +31,8 @@ public:
     LocalTimeOfDay localTime{};
     std::uint64_t tickMilliseconds = 1'000'000;
     std::int64_t systemMilliseconds = 1'700'000'000'000;
+    // Where the settings live; empty: beside the executable.
+    std::wstring settingsDirectory;
 
     // --- What the program asked, one line per call: "Name(arg, arg)" ---
     std::vector<std::string> calls;
@@ -72,6 +74,8 @@ public:
     LocalTimeOfDay GetLocalTime() override;
     std::uint64_t GetTickCount64() override;
     std::int64_t GetSystemTimeMilliseconds() override;
+
+    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override;
 
 private:
     void Record(std::string line);

@@ -44,6 +44,11 @@ public:
     std::uint64_t GetTickCount64() override;
     std::int64_t GetSystemTimeMilliseconds() override;
 
+    // Always beside the executable on Windows.
+    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override {
+        return std::wstring(executableDirectory);
+    }
+
 private:
     UniqueHandle singleInstanceMutex_;  // held for the life of the process
 };
