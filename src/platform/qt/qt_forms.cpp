@@ -146,9 +146,10 @@ void QtForms::CreateWindow(const FormSpec& spec) {
             if (controlSpec.autoSize) control.widget->adjustSize();
         }
     }
-    // Check lists lay out their rows against their final size.
-    for (auto& [id, control] : controls_) {
-        if (control.spec.type == ControlType::CheckListBox) control.widget->setEnabled(control.enabled);
+    // The first control made lies on top, as in the window's design: lstExtra covers the label
+    // that sits under it.
+    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+        if (QWidget* widget = controls_.at(*it).widget) widget->raise();
     }
 }
 
