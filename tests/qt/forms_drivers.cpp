@@ -75,7 +75,7 @@ public:
                 QTest::mouseMove(popup, at);
                 QTest::mouseClick(popup, Qt::LeftButton, {}, at);
             }
-            // A click on a disabled item leaves the menu open: the user then dismisses it.
+            // A disabled item does nothing and leaves the menu open: the user then dismisses it.
             if (popup->isVisible()) popup->close();
         });
         forms_.PopupMenu(menu);
