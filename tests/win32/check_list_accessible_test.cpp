@@ -340,6 +340,30 @@ TEST(CheckListAccessible, ARowWhoseCheckChangesIsAnnounced) {
     EXPECT_EQ(changes, (std::vector<LONG>{4, 2}));
 }
 
+// --- Handing the object out ---
+
+TEST(CheckListAccessible, OleaccFindsTheListsOwnObjectThroughItsWindow) {
+    Program program;
+    const HWND list = program.List(lstExtra);
+    IAccessible* found = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
+                                           check_list_accessible::AccessibleIid(), reinterpret_cast<void**>(&found)),
+              S_OK);
+    const UniqueAccessible object(found);
+    EXPECT_EQ(Role(*object.get(), 2), ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(State(*object.get(), 2) & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(Name(*object.get(), CHILDID_SELF), L"执行");
+
+    IDispatch* parent = nullptr;
+    ASSERT_EQ(object.get()->get_accParent(&parent), S_OK);
+    ASSERT_NE(parent, nullptr);
+    IAccessible* window = nullptr;
+    EXPECT_EQ(parent->QueryInterface(check_list_accessible::AccessibleIid(), reinterpret_cast<void**>(&window)), S_OK);
+    parent->Release();
+    const UniqueAccessible windowObject(window);
+    EXPECT_TRUE(windowObject) << "the list's window object, from the system";
+}
+
 // --- Lifetime ---
 
 TEST(CheckListAccessible, AnObjectHeldAfterTheListIsGoneAnswersNotConnected) {
