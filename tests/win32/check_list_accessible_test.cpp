@@ -1,8 +1,7 @@
 // What a screen reader finds in frmMain's check-box lists: each row a check box with its text and
 // check, the list named by its label, and a row's default action doing what a click on its box
-// does. Wine's oleacc cannot hand the object out through WM_GETOBJECT (LresultFromObject fails
-// there), so these tests call the object the list hands out directly, in this process; that the
-// system marshals it to a reader's process is Windows' part.
+// does. Most cases call the object the list hands out directly; one asks oleacc for it through the
+// list's window, and tests/e2e/accessibility.sh does so from another process.
 #include "platform/win32/check_list_accessible.h"
 
 #include <windows.h>
