@@ -101,28 +101,20 @@ VARIANT Child(LONG id) {
     return child;
 }
 
-std::wstring Name(IAccessible& object, LONG child) {
-    BSTR name = nullptr;
-    if (FAILED(object.get_accName(Child(child), &name)) || !name) return L"<none>";
-    std::wstring text(name, ::SysStringLen(name));
-    ::SysFreeString(name);
-    return text;
+// A text property of a child; "<none>" when the object gives none.
+std::wstring TextOf(IAccessible& object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), LONG child) {
+    BSTR text = nullptr;
+    if ((object.*get)(Child(child), &text) != S_OK || !text) return L"<none>";
+    std::wstring taken(text, ::SysStringLen(text));
+    ::SysFreeString(text);
+    return taken;
 }
-
+std::wstring Name(IAccessible& object, LONG child) { return TextOf(object, &IAccessible::get_accName, child); }
 std::wstring DefaultAction(IAccessible& object, LONG child) {
-    BSTR action = nullptr;
-    if (object.get_accDefaultAction(Child(child), &action) != S_OK || !action) return L"<none>";
-    std::wstring text(action, ::SysStringLen(action));
-    ::SysFreeString(action);
-    return text;
+    return TextOf(object, &IAccessible::get_accDefaultAction, child);
 }
-
 std::wstring Shortcut(IAccessible& object) {
-    BSTR shortcut = nullptr;
-    if (object.get_accKeyboardShortcut(Child(CHILDID_SELF), &shortcut) != S_OK || !shortcut) return L"<none>";
-    std::wstring text(shortcut, ::SysStringLen(shortcut));
-    ::SysFreeString(shortcut);
-    return text;
+    return TextOf(object, &IAccessible::get_accKeyboardShortcut, CHILDID_SELF);
 }
 
 LONG Role(IAccessible& object, LONG child) {
