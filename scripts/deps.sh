@@ -7,7 +7,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick fonts-wqy-microhei locales
   clang libclang-rt-14-dev valgrind zip
-  qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config fonts-wqy-microhei
+  qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config
 )
 
 missing=()
