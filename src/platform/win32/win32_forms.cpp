@@ -72,6 +72,7 @@ Win32Forms::~Win32Forms() {
     events_ = nullptr;
     loaded_ = false;
     window_.reset();
+    WithdrawQuit();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,6 +80,7 @@ Win32Forms::~Win32Forms() {
 
 void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     if (Window()) return;
+    WithdrawQuit();  // the end of an earlier window of this form must not end the new one's loop
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&classes);
 
@@ -432,7 +434,7 @@ LRESULT CALLBACK Win32Forms::WindowProc(HWND window, UINT message, WPARAM wParam
         self->window_.release();
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->AtTheEdge([&] { return self->HandleMessage(window, message, wParam, lParam); });
+    return self->HandleMessage(window, message, wParam, lParam);
 }
 
 LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -498,15 +500,8 @@ LRESULT CALLBACK Win32Forms::CheckListProc(HWND list, UINT message, WPARAM wPara
                                            DWORD_PTR self) {
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(list, CheckListProc, id);
     if (!check_list::IsInputMessage(message, wParam)) return ::DefSubclassProc(list, message, wParam, lParam);
-    auto* forms = reinterpret_cast<Win32Forms*>(self);
-    return forms->AtTheEdge([&]() -> LRESULT {
-        forms->OnCheckListInput(static_cast<int>(id), list, message, wParam, lParam);
-        return 0;
-    });
-}
-
-void Win32Forms::RethrowPending() {
-    if (pendingException_) std::rethrow_exception(std::exchange(pendingException_, nullptr));
+    reinterpret_cast<Win32Forms*>(self)->OnCheckListInput(static_cast<int>(id), list, message, wParam, lParam);
+    return 0;
 }
 
 void Win32Forms::Dispatch(MSG& message) {
@@ -519,18 +514,27 @@ void Win32Forms::Dispatch(MSG& message) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    RethrowPending();
 }
 
 int Win32Forms::RunMessageLoop() {
+    // The window's end posts the quit message, however it was destroyed: a click, a key, or a
+    // message sent from another process, which no check between posted messages would notice.
+    if (!Window() && !quitPosted_) return 0;
     MSG message{};
-    while (loaded_) {
+    for (;;) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) return static_cast<int>(message.wParam);
-        if (got == -1) break;
+        if (got == 0) break;
+        if (got == -1) return 0;
         Dispatch(message);
     }
-    return 0;
+    quitPosted_ = false;
+    return static_cast<int>(message.wParam);
+}
+
+void Win32Forms::WithdrawQuit() {
+    if (!std::exchange(quitPosted_, false)) return;
+    MSG quit{};
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 void Win32Forms::DoEvents() {
@@ -674,6 +678,12 @@ void Win32Forms::OnDestroy() {
     toolTip_ = nullptr;
     savedFocus_ = lastFocus_ = nullptr;
     loaded_ = false;
+    // The form is the program's main window: its end ends the message loop. A form destroyed
+    // with its owner (events_ already gone) has no loop left to end.
+    if (events_) {
+        ::PostQuitMessage(0);
+        quitPosted_ = true;
+    }
 }
 
 void Win32Forms::OnCheckListInput(int id, HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -726,18 +736,10 @@ void Win32Forms::RequestUnload(UnloadMode mode) {
 
 void Win32Forms::FinishUnload() {
     unloading_ = true;
-    const auto destroy = [this] {
-        loaded_ = false;
-        window_.reset();
-        unloading_ = false;
-    };
-    try {
-        events_->OnUnload();
-    } catch (...) {
-        destroy();
-        throw;
-    }
-    destroy();
+    events_->OnUnload();
+    loaded_ = false;
+    window_.reset();
+    unloading_ = false;
 }
 
 void Win32Forms::ClickButton(int id) {
@@ -796,7 +798,6 @@ void Win32Forms::PopupMenu(int menuId) {
         menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, cursor.x, cursor.y, window, nullptr));
     // Lets the next message arrive so that a menu opened again right away shows at all.
     if (Window()) ::PostMessageW(Window(), WM_NULL, 0, 0);
-    RethrowPending();
     const Control* item = Find(chosen);
     if (chosen > 0 && item && item->spec.type == ControlType::MenuItem && Enabled(chosen)) RaiseClick(chosen);
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <uxtheme.h>
 
-#include <exception>
 #include <map>
 #include <string>
 #include <vector>
@@ -113,18 +112,9 @@ private:
                                           DWORD_PTR self);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // No exception crosses user32: it waits here until the message loop can rethrow it.
-    template <class Handler>
-    LRESULT AtTheEdge(Handler&& handler) noexcept {
-        try {
-            return handler();
-        } catch (...) {
-            if (!pendingException_) pendingException_ = std::current_exception();
-            return 0;
-        }
-    }
-    void RethrowPending();
     void Dispatch(MSG& message);
+    // Takes back the quit message the window's end posted when no loop of this form will see it.
+    void WithdrawQuit();
 
     // --- Messages ---
     void OnCommand(int id, int code, HWND control);
@@ -197,7 +187,7 @@ private:
     WindowState hiddenState_ = WindowState::Normal;
     HWND savedFocus_ = nullptr;
     HWND lastFocus_ = nullptr;
-    std::exception_ptr pendingException_;
+    bool quitPosted_ = false;  // the window's end asked the message loop to end
 };
 
 }  // namespace brellix::platform::win32
