@@ -19,9 +19,14 @@
 #include "platform/memory/memory_os.h"
 #include "platform/win32/dpi.h"
 #include "ui/frm_main_layout.h"
+#include "win32_test_support.h"
 
 namespace brellix::platform::win32 {
 namespace {
+
+using test::ClickAt;
+using test::Press;
+using test::PressWith;
 
 using namespace brellix::ui;
 
@@ -87,44 +92,6 @@ std::string Checks(const Forms& forms, int list) {
     std::string checks;
     for (int i = 0; i < forms.ListCount(list); ++i) checks += forms.Selected(list, i) ? '1' : '0';
     return checks;
-}
-
-// --- Real input ---
-
-void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
-    std::vector<INPUT> inputs;
-    for (auto [vk, down] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void Press(WORD vk) { SendKeys({{vk, true}, {vk, false}}); }
-
-void PressWith(WORD modifier, WORD vk) { SendKeys({{modifier, true}, {vk, true}, {vk, false}, {modifier, false}}); }
-
-// The position travels with the button events: a separate SetCursorPos can lose a race with the
-// display's own pointer reports.
-void ClickAt(HWND window, POINT client) {
-    ::ClientToScreen(window, &client);
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    // The middle of the pixel, in the 0..65535 units absolute input takes.
-    const LONG x = static_cast<LONG>((2LL * (client.x - left) + 1) * 32768 / width);
-    const LONG y = static_cast<LONG>((2LL * (client.y - top) + 1) * 32768 / height);
-    INPUT inputs[3] = {};
-    const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        inputs[i].mi.dx = x;
-        inputs[i].mi.dy = y;
-        inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    }
-    ::SendInput(3, inputs, sizeof(INPUT));
 }
 
 class Win32FormsTest : public ::testing::Test {
@@ -659,6 +626,50 @@ TEST_F(Win32FormsTest, DisablingTheFocusedControlHandsTheFocusOn) {
     forms.SetEnabled(btnTurnON, false);
     EXPECT_EQ(FocusedId(), btnExit);
     EXPECT_TRUE(recorder.events.empty());
+}
+
+TEST_F(Win32FormsTest, HidingAndShowingKeepsTheFocusWhereItWas) {
+    Focus(lstExtra);
+    forms.Hide();
+    Settle();
+    forms.Show();
+    ::SetForegroundWindow(forms.Window());
+    Settle();
+    EXPECT_EQ(FocusedId(), lstExtra);
+}
+
+// As arming from the tray does while the window is hidden: the control that had the focus is
+// disabled meanwhile, and the keyboard must still reach a control when the window is back.
+TEST_F(Win32FormsTest, AFocusedControlDisabledWhileHiddenHandsTheFocusOnWhenShown) {
+    Focus(lstExtra);
+    forms.Hide();
+    Settle();
+    forms.SetEnabled(btnTurnOFF, true);
+    for (int id : {btnTurnON, cboHour, cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra}) {
+        forms.SetEnabled(id, false);
+    }
+    forms.Show();
+    ::SetForegroundWindow(forms.Window());
+    Settle();
+    recorder.events.clear();
+    Press(VK_RETURN);
+    WaitForEvents(1);
+    EXPECT_EQ(FocusedId(), btnTurnOFF);
+    EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(btnTurnOFF)"});
+}
+
+TEST_F(Win32FormsTest, SetFocusMovesTheDefaultButtonWithTheFocus) {
+    forms.SetEnabled(btnTurnOFF, true);
+    forms.SetFocus(btnTurnOFF);
+    Settle();
+    EXPECT_EQ(forms.FocusedControl(), btnTurnOFF);
+    const auto style = [this](int id) { return ::GetWindowLongW(Control(id), GWL_STYLE) & BS_TYPEMASK; };
+    EXPECT_EQ(style(btnTurnOFF), BS_DEFPUSHBUTTON);
+    EXPECT_EQ(style(btnTurnON), BS_PUSHBUTTON);
+    forms.SetFocus(lstOptions);
+    Settle();
+    EXPECT_EQ(style(btnTurnON), BS_DEFPUSHBUTTON) << "the designed default is back where no button has the focus";
+    EXPECT_EQ(style(btnTurnOFF), BS_PUSHBUTTON);
 }
 
 // ---------------------------------------------------------------------------------------------
