@@ -1,5 +1,4 @@
 // The controls' properties, by id: each kind keeps its state where its own module of calls reads it.
-#include "platform/win32/button.h"
 #include "platform/win32/check_list.h"
 #include "platform/win32/menu.h"
 #include "platform/win32/picker.h"

@@ -141,7 +141,7 @@ private:
 
     // --- Layout, fonts, icons and DPI (form_layout.cpp) ---
     void Layout(const FormGeometry& geometry);
-    void PlaceLabel(Control& label, const RECT& design);
+    void PlaceLabel(Control& control, const RECT& design);
     void ClipLabelsUnderControls();
     void SizeToClient(int width, int height);
     HFONT FontFor(const FontSpec& spec);
