@@ -116,6 +116,30 @@ TEST_F(QtFrmMain, AnUnloadBeforeTheMessageLoopLeavesLaterPopupsWaitingForTheUser
     EXPECT_TRUE(menuWasOpen);
 }
 
+TEST_F(QtFrmMain, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
+    struct Case {
+        const char* what;
+        WindowState before, whileHidden;
+    };
+    const Case cases[] = {
+        {"minimised, hidden, set normal: comes back normal", WindowState::Minimized, WindowState::Normal},
+        {"normal, hidden, set minimised: comes back minimised", WindowState::Normal, WindowState::Minimized},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        forms.SetWindowState(c.before);
+        EXPECT_EQ(forms.GetWindowState(), c.before);
+        forms.Hide();
+        EXPECT_EQ(forms.GetWindowState(), c.before) << "a hidden window keeps its state";
+        forms.SetWindowState(c.whileHidden);
+        EXPECT_FALSE(forms.Visible());
+        forms.Show();
+        EXPECT_TRUE(forms.Visible());
+        EXPECT_EQ(forms.GetWindowState(), c.whileHidden);
+        forms.SetWindowState(WindowState::Normal);
+    }
+}
+
 TEST(TrayCodeOf, EachActivationMeansWhatTheProgramExpects) {
     struct Case {
         QSystemTrayIcon::ActivationReason reason;
