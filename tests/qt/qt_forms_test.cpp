@@ -140,6 +140,18 @@ TEST_F(QtFrmMain, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
     }
 }
 
+TEST_F(QtFrmMain, APositionReadsBackAsSetUntilTheWindowMoves) {
+    forms.SetLeft(1234.5f);
+    forms.SetTop(-300.0f);
+    EXPECT_EQ(forms.Left(), 1234.5f);
+    EXPECT_EQ(forms.Top(), -300.0f);
+    EXPECT_EQ(forms.WindowRect().left, 82);
+    EXPECT_EQ(forms.WindowRect().top, -20);
+    forms.Window()->move(100, 50);
+    EXPECT_EQ(forms.Left(), 1500.0f);
+    EXPECT_EQ(forms.Top(), 750.0f);
+}
+
 TEST(TrayCodeOf, EachActivationMeansWhatTheProgramExpects) {
     struct Case {
         QSystemTrayIcon::ActivationReason reason;
