@@ -79,8 +79,6 @@ Win32Forms::~Win32Forms() {
 
 void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     if (Window()) return;
-    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&classes);
 
     spec_ = spec;
     events_ = &events;
@@ -505,10 +503,6 @@ LRESULT CALLBACK Win32Forms::CheckListProc(HWND list, UINT message, WPARAM wPara
     });
 }
 
-void Win32Forms::RethrowPending() {
-    if (pendingException_) std::rethrow_exception(std::exchange(pendingException_, nullptr));
-}
-
 void Win32Forms::Dispatch(MSG& message) {
     const HWND window = Window();
     if (window) SyncDefaultButton();
@@ -519,7 +513,6 @@ void Win32Forms::Dispatch(MSG& message) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    RethrowPending();
 }
 
 int Win32Forms::RunMessageLoop() {
@@ -731,12 +724,7 @@ void Win32Forms::FinishUnload() {
         window_.reset();
         unloading_ = false;
     };
-    try {
-        events_->OnUnload();
-    } catch (...) {
-        destroy();
-        throw;
-    }
+    events_->OnUnload();
     destroy();
 }
 
@@ -796,7 +784,6 @@ void Win32Forms::PopupMenu(int menuId) {
         menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, cursor.x, cursor.y, window, nullptr));
     // Lets the next message arrive so that a menu opened again right away shows at all.
     if (Window()) ::PostMessageW(Window(), WM_NULL, 0, 0);
-    RethrowPending();
     const Control* item = Find(chosen);
     if (chosen > 0 && item && item->spec.type == ControlType::MenuItem && Enabled(chosen)) RaiseClick(chosen);
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <uxtheme.h>
 
-#include <exception>
 #include <map>
 #include <string>
 #include <vector>
@@ -111,17 +110,11 @@ private:
                                           DWORD_PTR self);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // No exception crosses user32: it waits here until the message loop can rethrow it.
+    // Where user32 calls in. The backend is built without exceptions: a fault ends the program.
     template <class Handler>
     LRESULT AtTheEdge(Handler&& handler) noexcept {
-        try {
-            return handler();
-        } catch (...) {
-            if (!pendingException_) pendingException_ = std::current_exception();
-            return 0;
-        }
+        return handler();
     }
-    void RethrowPending();
     void Dispatch(MSG& message);
 
     // --- Messages ---
@@ -195,7 +188,6 @@ private:
     WindowState hiddenState_ = WindowState::Normal;
     HWND savedFocus_ = nullptr;
     HWND lastFocus_ = nullptr;
-    std::exception_ptr pendingException_;
 };
 
 }  // namespace brellix::platform::win32
