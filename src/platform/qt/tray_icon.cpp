@@ -92,27 +92,34 @@ bool TrayIcon::XEmbedTrayPresent() {
 }
 
 void TrayIcon::Create(bool statusNotifier) {
-    icon_ = std::make_unique<QSystemTrayIcon>(image_);
+    icon_ = new QSystemTrayIcon(image_, this);
     statusNotifier_ = statusNotifier;
     // A D-Bus tray draws the menu; with XEmbed the program opens its own popup on a right click.
     if (statusNotifier) icon_->setContextMenu(trayMenu_);
     icon_->setToolTip(tip_);
-    connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (const std::uint32_t code = TrayCodeOf(reason, statusNotifier_)) notify_(code);
-    });
+    // Queued: the program's answer (a popup menu, even the exit) runs after the icon's own mouse
+    // handling has returned, since hiding the icon deletes the widget that handles it.
+    connect(
+        icon_, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if (const std::uint32_t code = TrayCodeOf(reason, statusNotifier_)) notify_(code);
+        },
+        Qt::QueuedConnection);
     icon_->show();
 }
 
 bool TrayIcon::Add(const QString& tip) {
     wanted_ = true;
     tip_ = tip;
-    if (icon_ && statusNotifier_) {
-        // A watcher that came back: the same icon registers again when shown anew.
+    if (icon_) {
+        icon_->setToolTip(tip);
+        // Shown anew, a D-Bus icon registers again with a watcher that came back.
         icon_->hide();
         icon_->show();
-        return true;
+        if (statusNotifier_ || XEmbedTrayPresent()) return true;
+        xembedPoll_.start();  // Qt docks the icon once a tray appears
+        return false;
     }
-    if (icon_) return XEmbedTrayPresent();
     if (WatcherPresent()) {
         Create(true);
         return true;
@@ -137,9 +144,8 @@ bool TrayIcon::Remove() {
     wanted_ = false;
     wait_.stop();
     xembedPoll_.stop();
-    if (!icon_) return false;
+    if (!icon_ || !icon_->isVisible()) return false;
     icon_->hide();
-    icon_.reset();
     return true;
 }
 

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 namespace brellix::platform::qt {
 
@@ -46,7 +45,7 @@ private:
     QMenu* trayMenu_;
     std::function<void(std::uint32_t)> notify_;
     std::function<void()> trayAppeared_;
-    std::unique_ptr<QSystemTrayIcon> icon_;
+    QSystemTrayIcon* icon_ = nullptr;  // a child of this object, made once, hidden when removed
     bool statusNotifier_ = false;
     bool wanted_ = false;
     QString tip_;
