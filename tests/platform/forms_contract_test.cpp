@@ -189,6 +189,19 @@ TEST_P(FormsContract, PopupMenuRaisesTheMenuThenTheChosenItemBeforeItReturns) {
     }
 }
 
+TEST_P(FormsContract, TheFocusGoesWhereTheProgramPutsItAndLeavesADisabledControl) {
+    forms.SetFocus(kButton);
+    EXPECT_EQ(forms.FocusedControl(), kButton);
+    forms.SetFocus(kPicker);
+    EXPECT_EQ(forms.FocusedControl(), kPicker);
+    forms.SetEnabled(kButton, false);
+    forms.SetFocus(kButton);
+    EXPECT_EQ(forms.FocusedControl(), kPicker) << "a disabled control takes no focus";
+    forms.SetEnabled(kPicker, false);
+    EXPECT_EQ(forms.FocusedControl(), kExit) << "the next enabled control in tab order";
+    EXPECT_TRUE(recorder.calls.empty()) << "moving the focus raises no event";
+}
+
 TEST_P(FormsContract, CaptionsAndEnabledStatesReadBack) {
     forms.SetCaption(L"Vospel - 激活");
     forms.SetControlCaption(kButton, L"运行(&N)");

@@ -120,8 +120,10 @@ bool QtForms::SetText(int id, std::wstring_view text) {
     return true;
 }
 
+// The window's own focus: the control that has the keyboard, or gets it back when the window is
+// activated again (arming from the tray menu happens while another window is active).
 int QtForms::FocusedControl() const {
-    const QWidget* focus = QApplication::focusWidget();
+    const QWidget* focus = window_ ? window_->focusWidget() : nullptr;
     for (const auto& [id, control] : controls_) {
         if (!control.widget || !focus) continue;
         if (control.widget == focus || control.widget->isAncestorOf(focus)) return id;
