@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/win32/check_list.h"
+#include "platform/win32/handles.h"
 
 namespace brellix::platform::win32::check_list_accessible {
 
@@ -13,11 +14,41 @@ namespace {
 // Where the list keeps its one object (holding one reference) until the list is destroyed.
 constexpr wchar_t kObjectProperty[] = L"Brellix.CheckListAccessible";
 
-HRESULT ReturnString(const std::wstring& text, BSTR* out) {
-    if (text.empty()) return S_FALSE;
-    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
+// The accessibility libraries, loaded from the system's directory when a screen reader first
+// asks for a list: most runs never meet one, and loading COM at every start costs time and memory.
+class OleCalls {
+public:
+    OleCalls()
+        : oleacc_(Load(L"oleacc.dll")), oleaut32_(Load(L"oleaut32.dll")), ole32_(Load(L"ole32.dll")) {
+        Bind(oleacc_, "CreateStdAccessibleObject", createStdAccessibleObject);
+        Bind(oleacc_, "AccessibleObjectFromWindow", accessibleObjectFromWindow);
+        Bind(oleacc_, "LresultFromObject", lresultFromObject);
+        Bind(oleaut32_, "SysAllocStringLen", sysAllocStringLen);
+        Bind(ole32_, "CoDisconnectObject", coDisconnectObject);
+    }
+    bool Ready() const {
+        return createStdAccessibleObject && accessibleObjectFromWindow && lresultFromObject && sysAllocStringLen &&
+               coDisconnectObject;
+    }
+
+    decltype(&::CreateStdAccessibleObject) createStdAccessibleObject = nullptr;
+    decltype(&::AccessibleObjectFromWindow) accessibleObjectFromWindow = nullptr;
+    decltype(&::LresultFromObject) lresultFromObject = nullptr;
+    decltype(&::SysAllocStringLen) sysAllocStringLen = nullptr;
+    decltype(&::CoDisconnectObject) coDisconnectObject = nullptr;
+
+private:
+    static HMODULE Load(const wchar_t* name) { return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
+    template <class Function>
+    static void Bind(const UniqueModule& module, const char* name, Function& function) {
+        if (module) function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module.get(), name)));
+    }
+
+    UniqueModule oleacc_, oleaut32_, ole32_;
+};
+
+// VariantInit's whole work, without loading oleaut32 for it.
+void Empty(VARIANT* out) { out->vt = VT_EMPTY; }
 
 void SetChild(VARIANT* out, LONG child) {
     out->vt = VT_I4;
@@ -52,7 +83,7 @@ class CheckListAccessible final : public IAccessible {
 public:
     explicit CheckListAccessible(HWND list) : list_(list) {
         IAccessible* proxy = nullptr;
-        if (SUCCEEDED(::CreateStdAccessibleObject(list, OBJID_CLIENT, AccessibleIid(),
+        if (ole_.Ready() && SUCCEEDED(ole_.createStdAccessibleObject(list, OBJID_CLIENT, AccessibleIid(),
                                                   reinterpret_cast<void**>(&proxy)))) {
             proxy_.reset(proxy);
         }
@@ -64,7 +95,7 @@ public:
         list_ = nullptr;
         proxy_.reset();
         // Remote clients' stubs let go of their references; their next call fails.
-        ::CoDisconnectObject(static_cast<IAccessible*>(this), 0);
+        if (ole_.Ready()) ole_.coDisconnectObject(static_cast<IAccessible*>(this), 0);
     }
 
     // --- IUnknown ---
@@ -105,7 +136,7 @@ public:
         if (!parent) return E_POINTER;
         *parent = nullptr;
         if (!list_) return CO_E_OBJNOTCONNECTED;
-        return ::AccessibleObjectFromWindow(list_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+        return ole_.accessibleObjectFromWindow(list_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                             reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
@@ -137,7 +168,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         if (!role) return E_POINTER;
-        ::VariantInit(role);
+        Empty(role);
         LONG row = 0;
         if (const HRESULT valid = Row(child, row); FAILED(valid)) return valid;
         SetChild(role, row < 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_CHECKBUTTON);
@@ -145,7 +176,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!state) return E_POINTER;
-        ::VariantInit(state);
+        Empty(state);
         LONG row = 0;
         if (const HRESULT valid = Row(child, row); FAILED(valid)) return valid;
         SetChild(state, static_cast<LONG>(row < 0 ? ListState() : RowState(row)));
@@ -158,7 +189,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (!focus) return E_POINTER;
-        ::VariantInit(focus);
+        Empty(focus);
         if (!list_) return CO_E_OBJNOTCONNECTED;
         if (::GetFocus() != list_) return S_FALSE;
         SetChild(focus, check_list::Current(list_) + 1);  // no current row: the list itself
@@ -166,7 +197,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         if (!selection) return E_POINTER;
-        ::VariantInit(selection);
+        Empty(selection);
         if (!list_) return CO_E_OBJNOTCONNECTED;
         const int current = check_list::Current(list_);
         if (current < 0) return S_FALSE;
@@ -209,7 +240,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
         if (!end) return E_POINTER;
-        ::VariantInit(end);
+        Empty(end);
         LONG row = 0;
         if (const HRESULT valid = Row(start, row); FAILED(valid)) return valid;
         const LONG count = std::max(0, check_list::Count(list_));
@@ -232,7 +263,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* hit) override {
         if (!hit) return E_POINTER;
-        ::VariantInit(hit);
+        Empty(hit);
         if (!list_) return CO_E_OBJNOTCONNECTED;
         POINT point{x, y};
         ::ScreenToClient(list_, &point);
@@ -311,7 +342,19 @@ private:
         return state;
     }
 
+public:
+    const OleCalls& Ole() const { return ole_; }
+
+private:
+    // The string's copy for the client; S_FALSE for an empty one.
+    HRESULT ReturnString(const std::wstring& text, BSTR* out) const {
+        if (text.empty()) return S_FALSE;
+        *out = ole_.sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
     HWND list_;
+    OleCalls ole_;  // before the proxy, which must be released while its library is still loaded
     UniqueAccessible proxy_;
     LONG references_ = 1;
 };
@@ -323,6 +366,10 @@ UniqueAccessible ObjectFor(HWND list) noexcept {
     if (!object) {
         object = new (std::nothrow) CheckListAccessible(list);
         if (!object) return {};
+        if (!object->Ole().Ready()) {
+            object->Release();
+            return {};
+        }
         if (!::SetPropW(list, kObjectProperty, object)) {
             object->Release();
             return {};
@@ -344,7 +391,8 @@ bool AnswerGetObject(HWND list, WPARAM flags, LPARAM objectId, LRESULT& result) 
     if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return false;
     const UniqueAccessible object = ObjectFor(list);
     if (!object) return false;
-    result = ::LresultFromObject(AccessibleIid(), flags, object.get());
+    const auto* accessible = static_cast<const CheckListAccessible*>(object.get());
+    result = accessible->Ole().lresultFromObject(AccessibleIid(), flags, object.get());
     // Where it cannot be handed out, the system's own object still reads the rows' text.
     return result >= 0;
 }

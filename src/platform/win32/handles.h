@@ -27,4 +27,9 @@ struct MenuDestroyer {
 };
 using UniqueMenu = unique_resource<HMENU, MenuDestroyer>;
 
+struct ModuleFreer {
+    void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
+};
+using UniqueModule = unique_resource<HMODULE, ModuleFreer>;
+
 }  // namespace brellix::platform::win32
