@@ -1,11 +1,15 @@
 // The whole program on the Qt backends, offscreen: what a user sees where the desktop has no tray.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
 
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/qt/qt_os.h"
 #include "settings/scratch_dir.h"
+#include "ui/frm_main_layout.h"
 
 namespace brellix::platform::qt {
 namespace {
@@ -30,6 +34,38 @@ TEST(QtProgram, WithoutATrayTheCloseBoxMinimisesTheWindowInsteadOfHidingIt) {
     EXPECT_TRUE(forms.Visible()) << "a hidden window could not be brought back";
     EXPECT_EQ(forms.GetWindowState(), WindowState::Minimized);
     unsetenv("XDG_CONFIG_HOME");
+}
+
+class EndRecorder : public FormEvents {
+public:
+    int endSessions = 0;
+    void Form_Load() override {}
+    void OnClick(int) override {}
+    void OnItemCheck(int, int) override {}
+    void OnTimer(int) override {}
+    bool OnQueryUnload(UnloadMode) override { return true; }
+    void OnUnload() override {}
+    void OnTrayNotify(std::uint32_t) override {}
+    void OnTaskbarCreated() override {}
+    void OnEndSession() override { ++endSessions; }
+};
+
+TEST(QtProgram, TheEndSignalsStoreTheSettingsAndTheirHandlersGoWithTheWindow) {
+    for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(number);
+        {
+            QtForms forms(argc, argv);
+            EndRecorder events;
+            forms.Load(ui::FrmMainSpec(), events);
+            raise(number);
+            for (int i = 0; i < 100 && events.endSessions == 0; ++i) QCoreApplication::processEvents();
+            EXPECT_EQ(events.endSessions, 1);
+            EXPECT_TRUE(forms.IsLoaded()) << "no unload: the program stores its settings itself";
+        }
+        struct sigaction now {};
+        sigaction(number, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_DFL);
+    }
 }
 
 }  // namespace

@@ -28,12 +28,16 @@ void OnSignal(int number) {
     errno = savedErrno;
 }
 
-void Catch(int number) {
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(number, &action, nullptr);
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+void HandleWith(void (*handler)(int)) {
+    for (const int number : kEndSignals) {
+        struct sigaction action {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(number, &action, nullptr);
+    }
 }
 
 }  // namespace
@@ -47,7 +51,11 @@ SessionEndWatch::SessionEndWatch(std::function<void()> endSession, std::function
     WatchLogind();
 }
 
-SessionEndWatch::~SessionEndWatch() { signalPipeWrite.store(-1); }
+SessionEndWatch::~SessionEndWatch() {
+    if (!signalNotifier_) return;
+    HandleWith(SIG_DFL);
+    signalPipeWrite.store(-1);
+}
 
 void SessionEndWatch::WatchSignals() {
     int fds[2];
@@ -57,7 +65,7 @@ void SessionEndWatch::WatchSignals() {
     signalPipeWrite.store(fds[1]);
     signalNotifier_ = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
     connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [this] { OnSignalPipe(); });
-    for (int number : {SIGTERM, SIGHUP, SIGINT}) Catch(number);
+    HandleWith(OnSignal);
 }
 
 void SessionEndWatch::OnSignalPipe() {
