@@ -174,6 +174,12 @@ mock_log() { tail -c +$((${LINUX_DESKTOP_MOCK_MARK:-0} + 1)) "$LINUX_DESKTOP_RUN
 # The same without time stamps and without property reads: what a program asked logind to do.
 mock_calls() { mock_log | cut -d' ' -f2- | grep -vE '^(Get|GetAll|Set|emit) '; }
 
+# The names of the methods called on one object of the mock, one a line (e.g. session/c1).
+mock_object_calls() {  # object path below /org/freedesktop/login1
+  gdbus call --system -d org.freedesktop.login1 -o "/org/freedesktop/login1/$1" -m org.freedesktop.DBus.Mock.GetCalls |
+    grep -oE "\(uint64 [0-9]+, '[A-Za-z]+'|\([0-9]+, '[A-Za-z]+'" | sed -E "s/.*'([A-Za-z]+)'/\1/"
+}
+
 mock_prepare_for_shutdown() {  # true | false
   _mock EmitSignal "$LOGIN1_MANAGER" PrepareForShutdown b "[<${1:-true}>]"
 }
