@@ -49,7 +49,8 @@ linux_desktop_start() {  # run-dir [WxH]
 
   # Xvfb picks a free display number and writes it to the descriptor it is given.
   rm -f "$LINUX_DESKTOP_RUN/display"
-  Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp -nolisten unix -dpi 96 \
+  # -noreset: the X resources (Xft.dpi) outlive the client that set them.
+  Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp -nolisten unix -dpi 96 -noreset \
     3> "$LINUX_DESKTOP_RUN/display" > "$LINUX_DESKTOP_RUN/xvfb.log" 2>&1 &
   _linux_desktop_record_pid $!
   _linux_desktop_wait 200 test -s "$LINUX_DESKTOP_RUN/display" || { echo "linux-desktop: Xvfb did not start" >&2; return 1; }

@@ -39,6 +39,37 @@ for row in "${ROWS[@]}"; do
   e2e_check "$label writes no settings" test ! -e "$INI"
 done
 
+# A desktop session manager on the session bus (a mock of GNOME's): log off without force asks it
+# to log out without a dialog and leaves logind alone; with force logind terminates the session;
+# a session manager that refuses leaves the log off to logind.
+MANAGER=(-d org.gnome.SessionManager -o /org/gnome/SessionManager)
+linux_desktop_spawn gnome-session-mock "$LINUX_DESKTOP_PYTHON" -m dbusmock --session org.gnome.SessionManager \
+  /org/gnome/SessionManager org.gnome.SessionManager -l "$LINUX_DESKTOP_RUN/session-manager.log"
+MANAGER_PID=$LINUX_DESKTOP_LAST_PID
+wait_for 10 eval 'gdbus call --session "${MANAGER[@]}" -m org.freedesktop.DBus.Mock.GetCalls > /dev/null 2>&1'
+manager_method() {  # code
+  gdbus call --session "${MANAGER[@]}" -m org.freedesktop.DBus.Mock.AddMethod org.gnome.SessionManager Logout u '' "$1" > /dev/null
+}
+manager_calls() { tail -c +$((MANAGER_MARK + 1)) "$LINUX_DESKTOP_RUN/session-manager.log" | cut -d' ' -f2- | tr '\n' ';' | sed 's/;$//'; }
+manager_method ''
+# args | the session manager's code | its calls | logind's calls
+for row in "logoff||Logout 1|" "logoff forceifhung||Logout 1|" "logoff force|||GetSessionByPID PID;Terminate" \
+  "logoff|raise dbus.exceptions.DBusException('busy', name='org.gnome.SessionManager.Error')|Logout 1;Logout raised|GetSessionByPID PID;Terminate"; do
+  IFS='|' read -r args code expected_manager expected_logind <<< "$row"
+  manager_method "$code"
+  MANAGER_MARK=$(stat -c %s "$LINUX_DESKTOP_RUN/session-manager.log")
+  mock_mark
+  # shellcheck disable=SC2086
+  run_brellix 10 $args
+  pid=$!
+  label="\"$args\" with a session manager${code:+ that refuses}"
+  e2e_expect_eq "$label ends with status 0" "$APP_STATUS" "0"
+  e2e_expect_eq "$label asks the session manager" "$(manager_calls | sed -E 's/ raised:[^;]*/ raised/g')" "$expected_manager"
+  e2e_expect_eq "$label asks logind" "$(end_calls)" "${expected_logind//PID/$pid}"
+done
+kill "$MANAGER_PID"
+wait "$MANAGER_PID" 2> /dev/null
+
 # A call logind refuses (a block inhibitor): one line on stderr, nothing more asked.
 for refused in "poweroff|PowerOff|PowerOff False;PowerOff raised" "reboot|Reboot|Reboot False;Reboot raised"; do
   IFS='|' read -r args method expected <<< "$refused"

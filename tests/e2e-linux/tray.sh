@@ -9,7 +9,7 @@ SNI=("/usr/bin/python3" "$E2E_DIR/sni_client.py")
 # The id of the program's icon window inside trayer's panel (xwininfo's tree, indented by depth).
 tray_icon_window() {
   xwininfo -root -tree 2> /dev/null | awk '
-    /"panel": \("trayer"/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
     inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
     inside && /\("brellix" / { print $1; exit }'
 }
@@ -32,6 +32,7 @@ e2e_check "XEmbed: the window opens" wait_window 10
 e2e_check "XEmbed: the icon is embedded in trayer's panel" wait_for 10 icon_embedded
 ICON=$(tray_icon_window)
 if [[ -n $ICON ]]; then
+  e2e_check "XEmbed: no popup menu before the click" eval '! popup_shown'
   xdotool mousemove --window "$ICON" 8 8 click 3
   e2e_check "XEmbed: a right click opens the popup menu" wait_for 5 popup_shown
   xdotool key h  # 隐藏(&H)
