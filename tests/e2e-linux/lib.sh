@@ -13,6 +13,7 @@ E2E_RUN=$(mktemp -d "$BRELLIX_E2E_WORK/$(basename "$0" .sh).XXXXXX")
 E2E_FAILURES=0
 E2E_PASSES=0
 APP_PID=
+WIN=
 ALL_APP_PIDS=()
 
 e2e_cleanup() {
@@ -112,6 +113,7 @@ title_is() { [[ $(window_title) == "$1" ]]; }
 
 # Keys go to the focused window through XTEST, as a user's would (no window manager here).
 press() {  # keys...
+  [[ -n ${WIN:-} ]] || { echo "press $*: no window to press them in"; return 1; }
   xdotool windowfocus --sync "$WIN" 2> /dev/null || xdotool windowfocus "$WIN"
   xdotool key --delay 40 "$@"
 }
