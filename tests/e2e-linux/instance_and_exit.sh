@@ -12,10 +12,19 @@ change_minute() {
   sleep 0.2
 }
 
+normal_hints() { xprop -id "$WIN" WM_NORMAL_HINTS | grep -oE '(minimum|maximum) size: [0-9]+ by [0-9]+' | tr '\n' ';'; }
+
 for exit_key in Escape alt+e; do
   install_brellix
   start_brellix
   e2e_check "$exit_key: the window opens" wait_window 10
+  if [[ $exit_key == Escape ]]; then
+    e2e_expect_eq "the window's caption at start" "$(window_title)" "${BRELLIX_DESIGN_CAPTION:-Vospel - https://brellix.example.org}"
+    e2e_check "the window asks to stay on top (_NET_WM_STATE_ABOVE)" \
+      eval 'xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE'
+    e2e_expect_eq "the window has a fixed size: 4530 x 3735 twips at 96 DPI" "$(normal_hints)" \
+      "minimum size: 302 by 249;maximum size: 302 by 249;"
+  fi
   change_minute
   press "$exit_key"
   e2e_check "$exit_key ends the program" wait_app_end 10
