@@ -131,6 +131,13 @@ linux_desktop_require_private_bus() {  # run-dir
   fi
 }
 
+# Ended: no such process, or only its exit status left for a parent to collect.
+_linux_desktop_gone() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2> /dev/null) || return 0
+  [[ -z $state || $state == Z ]]
+}
+
 linux_desktop_stop() {  # run-dir
   local run
   run=$(realpath -m "${1:?run dir}")
@@ -143,8 +150,9 @@ linux_desktop_stop() {  # run-dir
   done
   for p in "${kids[@]}" $pids; do kill "$p" 2> /dev/null; done
   for p in "${kids[@]}" $pids; do
-    _linux_desktop_wait 40 eval "! kill -0 $p 2> /dev/null" || kill -9 "$p" 2> /dev/null
+    _linux_desktop_wait 40 _linux_desktop_gone "$p" || kill -9 "$p" 2> /dev/null
   done
+  wait $pids 2> /dev/null  # those that were this shell's children
   : > "$run/pids"
 }
 
