@@ -152,6 +152,12 @@ public:
     // has it.
     virtual std::wstring Text(int id) const = 0;
     virtual bool SetText(int id, std::wstring_view text) = 0;
+
+    // --- Keyboard focus ---
+    // The control with the keyboard focus; 0 when no control of the window has it.
+    virtual int FocusedControl() const = 0;
+    // Gives the control the keyboard focus as a Tab to it would (a button becomes the default).
+    virtual void SetFocus(int id) = 0;
 };
 
 // Thin typed views, so that handlers read like the window they drive.

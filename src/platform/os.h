@@ -9,25 +9,8 @@
 namespace brellix::platform {
 
 // Opaque operating-system handles; portable code never looks inside them.
-using NativeHandle = void*;
 using WindowHandle = void*;
 using IconHandle = void*;
-
-struct Luid {
-    std::uint32_t LowPart = 0;
-    std::int32_t HighPart = 0;
-};
-
-struct LuidAndAttributes {
-    platform::Luid Luid;
-    std::uint32_t Attributes = 0;
-};
-
-// Room for two entries, as the privileged exit lays it out; only the first is ever filled.
-struct TokenPrivileges {
-    std::uint32_t PrivilegeCount = 0;
-    LuidAndAttributes Privileges[2] = {};
-};
 
 // The ANSI OSVERSIONINFO: five 32-bit fields and a 128-character service-pack text (148 bytes).
 struct OsVersionInfo {
@@ -78,17 +61,12 @@ public:
     // The full path of the running executable.
     virtual std::wstring GetModuleFileNameW() = 0;
 
-    // --- The privileged exit ---
+    // --- Ending the session ---
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;
-    // size: in, the buffer's capacity including the terminating NUL; out, what the call reports.
-    virtual bool GetComputerNameA(char* buffer, std::uint32_t& size) = 0;
-    virtual NativeHandle GetCurrentProcess() = 0;
-    virtual bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) = 0;
-    virtual bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) = 0;
-    virtual bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                                       std::uint32_t bufferLength, TokenPrivileges* previousState,
-                                       std::uint32_t* returnLength) = 0;
-    virtual bool CloseHandle(NativeHandle handle) = 0;
+    // Grants the process what the system asks of a program that ends the session (Windows:
+    // "SeShutdownPrivilege" enabled in the process token, the token closed again). Not reported.
+    virtual void EnableShutdownPrivilege() = 0;
+    // Ends the session with the flags of Windows' ExitWindowsEx; false when the system refuses.
     virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
 
     // --- The settings file ---
@@ -117,6 +95,11 @@ public:
     virtual std::uint64_t GetTickCount64() = 0;
     // Wall clock in milliseconds since 1970-01-01 UTC; moves when the user sets the clock.
     virtual std::int64_t GetSystemTimeMilliseconds() = 0;
+
+    // --- Where the settings live ---
+    // The directory for the settings file, given the running executable's directory: that very
+    // directory where the platform keeps settings beside the program.
+    virtual std::wstring SettingsDirectory(std::wstring_view executableDirectory) = 0;
 };
 
 }  // namespace brellix::platform

@@ -12,7 +12,9 @@ std::wstring IniFilePath(platform::Os& os) {
     std::wstring directory = separator == std::wstring::npos ? std::wstring() : module.substr(0, separator);
     // A drive root's directory text keeps its separator ("C:\"), as the application object gives it.
     if (!directory.empty() && directory.back() == L':') directory += module[separator];
-    return directory + L"\\" + std::wstring(kAppTitle) + L".ini";
+    // The module's own separator: "\\" on Windows, "/" on a host whose paths use that.
+    const wchar_t separatorChar = separator != std::wstring::npos && module[separator] == L'/' ? L'/' : L'\\';
+    return os.SettingsDirectory(directory) + separatorChar + std::wstring(kAppTitle) + L".ini";
 }
 
 std::wstring ReadIniString(platform::Os& os, std::wstring_view section, std::wstring_view key,

@@ -40,7 +40,8 @@ inline constexpr IniKey kPositionTop{L"Position", L"Top", L"0"};
 inline constexpr std::array<IniKey, 8> kIniKeys{kOptionsSelected, kExtraSelected, kShutdownHour, kShutdownMinute,
                                                 kShutdownSecond,  kShutdownAmPm,  kPositionLeft, kPositionTop};
 
-// strIniFile: the running executable's directory, "\", the title, ".ini". The separator is added
+// strIniFile: the settings directory (the running executable's directory unless the platform
+// keeps settings elsewhere), the module path's separator, the title, ".ini". The separator is added
 // even after a drive root ("C:\" gives "C:\\Brellix.ini"), which Windows reads as one.
 std::wstring IniFilePath(platform::Os& os);
 

@@ -50,7 +50,7 @@ TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
         os.commandLine = commandLine;
         ProgramState state;
         EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
-        EXPECT_EQ(os.CallsNamed({"ExitWindowsEx", "OpenProcessToken"}), Calls{});
+        EXPECT_EQ(os.CallsNamed({"ExitWindowsEx", "EnableShutdownPrivilege"}), Calls{});
     }
 }
 

@@ -49,6 +49,33 @@ TEST(IniFilePath, IsTheExecutablesDirectoryAndTheTitle) {
     EXPECT_GT(cases[5].expected.size(), 260u) << "the long case must pass MAX_PATH";
 }
 
+TEST(IniFilePath, FollowsTheDirectoryThePlatformKeepsSettingsIn) {
+    struct Case {
+        const char* what;
+        std::wstring module;
+        std::wstring settingsDirectory;  // empty: beside the executable
+        std::wstring expectedAsked;      // the executable's directory handed to the platform
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {"a Linux executable keeps its own separator", L"/opt/brellix/brellix", L"", L"/opt/brellix",
+         L"/opt/brellix/Brellix.ini"},
+        {"a packaged install keeps its settings elsewhere", L"/usr/bin/brellix", L"/home/u/.config/Brellix",
+         L"/usr/bin", L"/home/u/.config/Brellix/Brellix.ini"},
+        {"Windows: asked with the drive root's separator", L"C:\\Brellix.exe", L"", L"C:\\",
+         L"C:\\\\Brellix.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryOs os;
+        os.moduleFileName = c.module;
+        os.settingsDirectory = c.settingsDirectory;
+        EXPECT_EQ(IniFilePath(os), c.expected);
+        EXPECT_EQ(os.CallsNamed({"SettingsDirectory"}),
+                  std::vector<std::string>{"SettingsDirectory(" + platform::ToCallText(c.expectedAsked) + ")"});
+    }
+}
+
 class SettingsFile : public ::testing::Test {
 protected:
     ScratchDir dir_;

@@ -128,7 +128,35 @@ bool MemoryForms::Enabled(int id) const {
 }
 
 void MemoryForms::SetEnabled(int id, bool enabled) {
-    if (ControlState* control = Find(id)) control->enabled = enabled;
+    ControlState* control = Find(id);
+    if (!control) return;
+    control->enabled = enabled;
+    if (!enabled && focused_ == id) MoveFocusOnFrom(id);
+}
+
+void MemoryForms::SetFocus(int id) {
+    const ControlState* control = Find(id);
+    if (control && control->enabled && control->spec.tabIndex >= 0) focused_ = id;
+}
+
+void MemoryForms::MoveFocusOnFrom(int id) {
+    std::vector<const ControlState*> order;
+    for (const auto& [controlId, control] : controls_) {
+        if (control.spec.tabIndex >= 0) order.push_back(&control);
+    }
+    std::sort(order.begin(), order.end(),
+              [](const ControlState* a, const ControlState* b) { return a->spec.tabIndex < b->spec.tabIndex; });
+    const auto from = std::find_if(order.begin(), order.end(), [id](const ControlState* c) { return c->spec.id == id; });
+    if (from == order.end()) return;
+    const std::size_t start = static_cast<std::size_t>(from - order.begin());
+    focused_ = 0;
+    for (std::size_t step = 1; step < order.size(); ++step) {
+        const ControlState* next = order[(start + step) % order.size()];
+        if (next->enabled) {
+            focused_ = next->spec.id;
+            return;
+        }
+    }
 }
 
 bool MemoryForms::TimerRunning(int timerId) const { return loaded_ && Enabled(timerId); }

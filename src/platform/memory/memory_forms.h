@@ -53,6 +53,8 @@ public:
     void SetSelected(int id, int item, bool checked) override;
     std::wstring Text(int id) const override;
     bool SetText(int id, std::wstring_view text) override;
+    int FocusedControl() const override { return focused_; }
+    void SetFocus(int id) override;
 
     // --- What a user, the shell or the system could do; each is ignored where a real window
     // would ignore it (a disabled control, a hidden or unloaded window). ---
@@ -106,6 +108,9 @@ private:
     void RaiseClick(int id);
     void RaiseItemCheck(int id, int item);
     std::string NameOf(int id) const;
+    // As the real window does: a focused control that is disabled hands the focus to the next
+    // enabled control in tab order.
+    void MoveFocusOnFrom(int id);
 
     FormEvents* events_ = nullptr;
     std::map<int, ControlState> controls_;
@@ -116,6 +121,7 @@ private:
     WindowState windowState_ = WindowState::Normal;
     float left_ = 0, top_ = 0;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int focused_ = 0;
 };
 
 }  // namespace brellix::platform

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/profile_file.h"
 
@@ -16,15 +15,11 @@ std::string Hex(std::uint64_t value) {
     return text;
 }
 
-std::string HandleText(NativeHandle handle) { return Hex(reinterpret_cast<std::uintptr_t>(handle)); }
-
-std::string Quoted(const char* text) { return text ? "\"" + std::string(text) + "\"" : "null"; }
+std::string HandleText(const void* handle) { return Hex(reinterpret_cast<std::uintptr_t>(handle)); }
 
 bool Intersects(const ScreenRect& a, const ScreenRect& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
-
-constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
 
 }  // namespace
 
@@ -80,66 +75,7 @@ bool MemoryOs::GetVersionExA(OsVersionInfo& info) {
     return true;
 }
 
-bool MemoryOs::GetComputerNameA(char* buffer, std::uint32_t& size) {
-    Record("GetComputerNameA(size=" + std::to_string(size) + ")");
-    if (!computerNameSucceeds) return false;
-    const std::uint32_t needed = static_cast<std::uint32_t>(computerName.size()) + 1;
-    if (needed > size) {
-        size = needed;
-        return false;
-    }
-    std::memcpy(buffer, computerName.c_str(), needed);
-    size = needed - 1;
-    return true;
-}
-
-NativeHandle MemoryOs::GetCurrentProcess() {
-    Record("GetCurrentProcess()");
-    return reinterpret_cast<NativeHandle>(kCurrentProcessPseudoHandle);
-}
-
-bool MemoryOs::OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) {
-    Record("OpenProcessToken(" + std::string(process == reinterpret_cast<NativeHandle>(kCurrentProcessPseudoHandle)
-                                                 ? "current process"
-                                                 : HandleText(process)) +
-           ", access=" + Hex(desiredAccess) + ")");
-    if (!openTokenSucceeds) return false;
-    token = reinterpret_cast<NativeHandle>(nextHandle_++);
-    openHandles.push_back(token);
-    return true;
-}
-
-bool MemoryOs::LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) {
-    Record("LookupPrivilegeValueA(" + Quoted(systemName) + ", " + Quoted(name) + ")");
-    if (!lookupSucceeds) return false;
-    luid = shutdownLuid;
-    return true;
-}
-
-bool MemoryOs::AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                                     std::uint32_t bufferLength, TokenPrivileges* previousState,
-                                     std::uint32_t* returnLength) {
-    const LuidAndAttributes& first = newState.Privileges[0];
-    const LuidAndAttributes& second = newState.Privileges[1];
-    Record("AdjustTokenPrivileges(" + HandleText(token) + ", disableAll=" + std::to_string(disableAllPrivileges) +
-           ", count=" + std::to_string(newState.PrivilegeCount) + ", luid=" + std::to_string(first.Luid.LowPart) +
-           ":" + std::to_string(first.Luid.HighPart) + ", attributes=" + Hex(first.Attributes) +
-           ", second=" + std::to_string(second.Luid.LowPart + second.Luid.HighPart + second.Attributes) +
-           ", bufferLength=" + std::to_string(bufferLength) + ", previous=" + (previousState ? "yes" : "null") +
-           ", returnLength=" + (returnLength ? "yes" : "null") + ")");
-    const bool known = std::find(openHandles.begin(), openHandles.end(), token) != openHandles.end();
-    if (known && previousState) *previousState = TokenPrivileges{};
-    if (known && returnLength) *returnLength = 4;
-    return known;
-}
-
-bool MemoryOs::CloseHandle(NativeHandle handle) {
-    Record("CloseHandle(" + HandleText(handle) + ")");
-    const auto it = std::find(openHandles.begin(), openHandles.end(), handle);
-    if (it == openHandles.end()) return false;
-    openHandles.erase(it);
-    return true;
-}
+void MemoryOs::EnableShutdownPrivilege() { Record("EnableShutdownPrivilege()"); }
 
 bool MemoryOs::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
     Record("ExitWindowsEx(" + Hex(flags) + ", " + std::to_string(reserved) + ")");
@@ -226,5 +162,10 @@ bool MemoryOs::OpenWebAddress(std::wstring_view address) {
 LocalTimeOfDay MemoryOs::GetLocalTime() { return localTime; }
 std::uint64_t MemoryOs::GetTickCount64() { return tickMilliseconds; }
 std::int64_t MemoryOs::GetSystemTimeMilliseconds() { return systemMilliseconds; }
+
+std::wstring MemoryOs::SettingsDirectory(std::wstring_view executableDirectory) {
+    Record("SettingsDirectory(" + ToCallText(executableDirectory) + ")");
+    return settingsDirectory.empty() ? std::wstring(executableDirectory) : settingsDirectory;
+}
 
 }  // namespace brellix::platform

@@ -18,11 +18,6 @@ public:
     std::wstring moduleFileName = L"C:\\Program Files\\Brellix\\Brellix.exe";
     bool versionQuerySucceeds = true;
     std::uint32_t platformId = 2;  // VER_PLATFORM_WIN32_NT
-    bool computerNameSucceeds = true;
-    std::string computerName = "BRELLIX-PC";
-    bool openTokenSucceeds = true;
-    bool lookupSucceeds = true;
-    Luid shutdownLuid{19, 0};
     bool exitWindowsSucceeds = true;
     bool notifyIconSucceeds = true;
     std::vector<ScreenRect> monitors{{0, 0, 1920, 1080}};
@@ -31,10 +26,11 @@ public:
     LocalTimeOfDay localTime{};
     std::uint64_t tickMilliseconds = 1'000'000;
     std::int64_t systemMilliseconds = 1'700'000'000'000;
+    // Where the settings live; empty: beside the executable.
+    std::wstring settingsDirectory;
 
     // --- What the program asked, one line per call: "Name(arg, arg)" ---
     std::vector<std::string> calls;
-    std::vector<NativeHandle> openHandles;  // tokens handed out and not closed yet
     std::vector<NotifyIconData> trayIcons;  // icons present now
 
     // Only the calls whose line starts with one of the given names.
@@ -46,14 +42,7 @@ public:
     std::wstring GetModuleFileNameW() override;
 
     bool GetVersionExA(OsVersionInfo& info) override;
-    bool GetComputerNameA(char* buffer, std::uint32_t& size) override;
-    NativeHandle GetCurrentProcess() override;
-    bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) override;
-    bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override;
-    bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                               std::uint32_t bufferLength, TokenPrivileges* previousState,
-                               std::uint32_t* returnLength) override;
-    bool CloseHandle(NativeHandle handle) override;
+    void EnableShutdownPrivilege() override;
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
 
     std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
@@ -73,9 +62,10 @@ public:
     std::uint64_t GetTickCount64() override;
     std::int64_t GetSystemTimeMilliseconds() override;
 
+    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override;
+
 private:
     void Record(std::string line);
-    std::uintptr_t nextHandle_ = 0x100;
 };
 
 // Narrow text for call lines: ASCII as is, anything else as \uXXXX.

@@ -927,6 +927,21 @@ Win32Forms::Control* Win32Forms::FindByWindow(HWND window) {
     return nullptr;
 }
 
+int Win32Forms::FocusedControl() const {
+    const HWND focus = ::GetFocus();
+    if (!focus) return 0;
+    for (const auto& [id, control] : controls_) {
+        if (control.window == focus) return id;
+    }
+    return 0;
+}
+
+void Win32Forms::SetFocus(int id) {
+    const Control* control = Find(id);
+    // WM_NEXTDLGCTL moves the default button along with the focus.
+    if (control && control->window && window_) ::SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->window), TRUE);
+}
+
 HWND Win32Forms::ControlWindow(int id) const {
     const Control* control = Find(id);
     return control ? control->window : nullptr;

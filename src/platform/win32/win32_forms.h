@@ -78,6 +78,8 @@ public:
     void SetSelected(int id, int item, bool checked) override;
     std::wstring Text(int id) const override;
     bool SetText(int id, std::wstring_view text) override;
+    int FocusedControl() const override;
+    void SetFocus(int id) override;
 
     // --- The real windows behind the description, for tests and tools ---
     HWND Window() const { return window_ ? window_.get() : nullptr; }

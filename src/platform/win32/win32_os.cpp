@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/shutdown_privilege.h"
+
 namespace brellix::platform::win32 {
 
 namespace {
@@ -65,77 +67,7 @@ bool Win32Os::GetVersionExA(OsVersionInfo& info) {
     return true;
 }
 
-bool Win32Os::GetComputerNameA(char* buffer, std::uint32_t& size) {
-    DWORD nativeSize = size;
-    const BOOL ok = ::GetComputerNameA(buffer, &nativeSize);
-    size = nativeSize;
-    return ok != FALSE;
-}
-
-NativeHandle Win32Os::GetCurrentProcess() { return ::GetCurrentProcess(); }
-
-bool Win32Os::OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) {
-    HANDLE native = nullptr;
-    const BOOL ok = ::OpenProcessToken(static_cast<HANDLE>(process), desiredAccess, &native);
-    token = ok ? native : nullptr;
-    return ok != FALSE;
-}
-
-bool Win32Os::LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) {
-    LUID native{};
-    const BOOL ok = ::LookupPrivilegeValueA(systemName, name, &native);
-    if (ok) luid = Luid{native.LowPart, native.HighPart};
-    return ok != FALSE;
-}
-
-namespace {
-
-// TOKEN_PRIVILEGES with room for two entries, in the layout the call reads (4 + 2 * 12 bytes).
-struct NativeTokenPrivileges {
-    DWORD PrivilegeCount;
-    LUID_AND_ATTRIBUTES Privileges[2];
-};
-
-NativeTokenPrivileges ToNative(const TokenPrivileges& state) {
-    NativeTokenPrivileges native{};
-    native.PrivilegeCount = state.PrivilegeCount;
-    for (int i = 0; i < 2; ++i) {
-        native.Privileges[i].Luid = LUID{state.Privileges[i].Luid.LowPart, state.Privileges[i].Luid.HighPart};
-        native.Privileges[i].Attributes = state.Privileges[i].Attributes;
-    }
-    return native;
-}
-
-TokenPrivileges FromNative(const NativeTokenPrivileges& native) {
-    TokenPrivileges state;
-    state.PrivilegeCount = native.PrivilegeCount;
-    for (int i = 0; i < 2; ++i) {
-        state.Privileges[i].Luid = Luid{native.Privileges[i].Luid.LowPart, native.Privileges[i].Luid.HighPart};
-        state.Privileges[i].Attributes = native.Privileges[i].Attributes;
-    }
-    return state;
-}
-
-}  // namespace
-
-bool Win32Os::AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                                    std::uint32_t bufferLength, TokenPrivileges* previousState,
-                                    std::uint32_t* returnLength) {
-    NativeTokenPrivileges nativeNew = ToNative(newState);
-    NativeTokenPrivileges nativePrevious{};
-    DWORD nativeReturnLength = 0;
-    // The previous-state buffer holds two entries, so it is at least as large as bufferLength says.
-    const BOOL ok = ::AdjustTokenPrivileges(
-        static_cast<HANDLE>(token), disableAllPrivileges, reinterpret_cast<PTOKEN_PRIVILEGES>(&nativeNew),
-        previousState ? bufferLength : 0,
-        previousState ? reinterpret_cast<PTOKEN_PRIVILEGES>(&nativePrevious) : nullptr,
-        returnLength ? &nativeReturnLength : nullptr);
-    if (previousState) *previousState = FromNative(nativePrevious);
-    if (returnLength) *returnLength = nativeReturnLength;
-    return ok != FALSE;
-}
-
-bool Win32Os::CloseHandle(NativeHandle handle) { return ::CloseHandle(static_cast<HANDLE>(handle)) != FALSE; }
+void Win32Os::EnableShutdownPrivilege() { win32::EnableShutdownPrivilege(); }
 
 bool Win32Os::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
     return ::ExitWindowsEx(flags, reserved) != FALSE;

@@ -17,14 +17,7 @@ public:
     std::wstring GetModuleFileNameW() override;
 
     bool GetVersionExA(OsVersionInfo& info) override;
-    bool GetComputerNameA(char* buffer, std::uint32_t& size) override;
-    NativeHandle GetCurrentProcess() override;
-    bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) override;
-    bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override;
-    bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                               std::uint32_t bufferLength, TokenPrivileges* previousState,
-                               std::uint32_t* returnLength) override;
-    bool CloseHandle(NativeHandle handle) override;
+    void EnableShutdownPrivilege() override;
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
 
     std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
@@ -43,6 +36,11 @@ public:
     LocalTimeOfDay GetLocalTime() override;
     std::uint64_t GetTickCount64() override;
     std::int64_t GetSystemTimeMilliseconds() override;
+
+    // Always beside the executable on Windows.
+    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override {
+        return std::wstring(executableDirectory);
+    }
 
 private:
     UniqueHandle singleInstanceMutex_;  // held for the life of the process

@@ -1,0 +1,113 @@
+#include "platform/qt/check_list.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+
+namespace brellix::platform::qt {
+
+CheckRow::CheckRow(const QString& text, QWidget* parent) : QCheckBox(text, parent) {
+    // The list holds the focus; a row never takes it from a click.
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+}
+
+QRect CheckRow::IndicatorRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+}
+
+QPoint CheckRow::IndicatorCentre() const { return IndicatorRect().center(); }
+
+bool CheckRow::hitButton(const QPoint& pos) const { return IndicatorRect().contains(pos); }
+
+void CheckRow::mousePressEvent(QMouseEvent* event) {
+    if (parentWidget()) parentWidget()->setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton && !hitButton(event->position().toPoint())) {
+        if (onTextPressed) onTextPressed();
+        event->accept();
+        return;
+    }
+    QCheckBox::mousePressEvent(event);
+}
+
+CheckList::CheckList(int rowHeight, QWidget* parent) : QFrame(parent), rowHeight_(rowHeight) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
+
+void CheckList::AddRow(const QString& text) {
+    const int item = Count();
+    auto* row = new CheckRow(text, this);
+    const int frame = frameWidth();
+    row->setGeometry(frame, frame + item * rowHeight_, width() - 2 * frame, rowHeight_);
+    row->setBackgroundRole(QPalette::Base);
+    row->onTextPressed = [this, item] {
+        if (onUserClickedRow) onUserClickedRow(item);
+    };
+    // clicked: a user's or an assistive tool's toggle, never a change made from code.
+    connect(row, &QCheckBox::clicked, this, [this, item] {
+        if (onUserToggled) onUserToggled(item);
+    });
+    rows_.push_back(row);
+    row->show();
+}
+
+bool CheckList::Checked(int item) const { return Row(item)->isChecked(); }
+
+void CheckList::SetChecked(int item, bool checked) { Row(item)->setChecked(checked); }
+
+void CheckList::SetCurrent(int item) {
+    current_ = item;
+    ShowCurrent();
+}
+
+// The current row is drawn selected: strongly while the list has the focus, faintly otherwise.
+void CheckList::ShowCurrent() {
+    for (int i = 0; i < Count(); ++i) {
+        CheckRow* row = Row(i);
+        const bool current = i == current_;
+        row->setBackgroundRole(current ? (hasFocus() ? QPalette::Highlight : QPalette::Midlight) : QPalette::Base);
+        row->setForegroundRole(current && hasFocus() ? QPalette::HighlightedText : QPalette::WindowText);
+    }
+}
+
+void CheckList::MoveCurrentBy(int delta) {
+    if (rows_.empty()) return;
+    const int target = std::clamp(current_ < 0 ? 0 : current_ + delta, 0, Count() - 1);
+    if (target == current_) return;
+    SetCurrent(target);
+    if (onArrowMoved) onArrowMoved(target);
+}
+
+void CheckList::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up: return MoveCurrentBy(-1);
+        case Qt::Key_Down: return MoveCurrentBy(1);
+        case Qt::Key_Home: return MoveCurrentBy(-Count());
+        case Qt::Key_End: return MoveCurrentBy(Count());
+        case Qt::Key_Space:
+            if (current_ < 0 || current_ >= Count()) return;
+            SetChecked(current_, !Checked(current_));
+            if (onSpace) onSpace(current_);
+            return;
+        default: QFrame::keyPressEvent(event);
+    }
+}
+
+void CheckList::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    ShowCurrent();
+}
+
+void CheckList::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    ShowCurrent();
+}
+
+}  // namespace brellix::platform::qt

@@ -1,0 +1,34 @@
+// The Linux desktop's answers to questions Windows answers itself, as plain rules: the command
+// line text, where the settings live, the single-instance lock. No Qt here, so tests read them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brellix::platform::qt {
+
+// The command line as Windows would hand it over: the program's name in quotes (quotes inside it
+// dropped, they cannot be part of a Windows name either), then the arguments joined with single
+// blanks, untouched, so the portable keyword search sees every argument's text.
+std::wstring JoinCommandLine(const std::vector<std::wstring>& argv);
+
+struct SettingsPlace {
+    std::string executableDirectory;
+    bool executableDirectoryWritable = false;
+    bool fileBesideExecutable = false;   // Brellix.ini exists there already
+    std::optional<std::string> xdgConfigHome;
+    std::optional<std::string> home;
+};
+
+// Beside the executable when that directory is writable or already holds the file (a portable
+// copy); otherwise $XDG_CONFIG_HOME/Brellix, an unset or relative one meaning ~/.config. Empty
+// when none of these can be known.
+std::string ChooseSettingsDirectory(const SettingsPlace& place);
+
+// The lock file that makes one instance per user session: in the user's runtime directory, named
+// for the session when the session has an id.
+std::string InstanceLockPath(const std::optional<std::string>& runtimeDirectory,
+                             const std::optional<std::string>& sessionId, unsigned userId);
+
+}  // namespace brellix::platform::qt

@@ -1,0 +1,227 @@
+#include "platform/qt/qt_os.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "platform/profile_file.h"
+#include "platform/qt/dbus_session_calls.h"
+#include "platform/qt/linux_paths.h"
+#include "platform/qt/qt_forms.h"
+
+namespace brellix::platform::qt {
+
+namespace {
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::wstring Wide(const std::string& utf8) { return QString::fromUtf8(utf8).toStdWString(); }
+std::string Utf8(std::wstring_view wide) {
+    return QString::fromStdWString(std::wstring(wide)).toUtf8().toStdString();
+}
+
+QWidget* AsWidget(WindowHandle window) { return static_cast<QWidget*>(window); }
+
+QRect AsQRect(const ScreenRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+ScreenRect AsScreenRect(const QRect& r) { return ScreenRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+
+timespec Now(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return now;
+}
+
+}  // namespace
+
+void FdCloser::operator()(int fd) const { ::close(fd); }
+
+QtOs::QtOs(std::vector<std::string> arguments, QtForms& forms) : arguments_(std::move(arguments)), forms_(forms) {}
+
+bool QtOs::AnotherInstanceRunning() {
+    const std::string path = InstanceLockPath(Environment("XDG_RUNTIME_DIR"), Environment("XDG_SESSION_ID"), getuid());
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // No lock file can be made: better one instance too many than none at all.
+    if (fd < 0) return false;
+    UniqueFd lock(fd);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+    instanceLock_ = std::move(lock);
+    return false;
+}
+
+std::wstring QtOs::GetCommandLineW() {
+    std::vector<std::wstring> argv;
+    argv.reserve(arguments_.size());
+    for (const std::string& argument : arguments_) argv.push_back(QString::fromLocal8Bit(argument).toStdWString());
+    return JoinCommandLine(argv);
+}
+
+std::wstring QtOs::GetModuleFileNameW() {
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::wstring() : Wide(exe.string());
+}
+
+// Platform id 2: the force modes are available, logind takes both.
+bool QtOs::GetVersionExA(OsVersionInfo& info) {
+    if (info.dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;
+    info.dwMajorVersion = 10;
+    info.dwMinorVersion = 0;
+    info.dwBuildNumber = 0;
+    info.dwPlatformId = 2;
+    std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
+    return true;
+}
+
+// Until the seam speaks of the privilege itself: logind's polkit rules decide, nothing to enable.
+bool QtOs::GetComputerNameA(char* buffer, std::uint32_t& size) {
+    if (size == 0) return false;
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return false;
+    const std::uint32_t length = static_cast<std::uint32_t>(std::strlen(name));
+    if (length + 1 > size) {
+        size = length + 1;
+        return false;
+    }
+    std::memcpy(buffer, name, length + 1);
+    size = length;
+    return true;
+}
+NativeHandle QtOs::GetCurrentProcess() { return nullptr; }
+bool QtOs::OpenProcessToken(NativeHandle, std::uint32_t, NativeHandle& token) {
+    token = nullptr;
+    return true;
+}
+bool QtOs::LookupPrivilegeValueA(const char*, const char*, Luid&) { return true; }
+bool QtOs::AdjustTokenPrivileges(NativeHandle, bool, const TokenPrivileges&, std::uint32_t, TokenPrivileges*,
+                                 std::uint32_t*) {
+    return true;
+}
+bool QtOs::CloseHandle(NativeHandle) { return true; }
+
+bool QtOs::ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
+    DbusSessionEndCalls calls;
+    return EndSessionThroughLogind(flags, calls, static_cast<std::uint32_t>(getpid()), std::cerr);
+}
+
+std::uint32_t QtOs::GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
+                                             std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
+                                             std::wstring_view file) {
+    return profile::ReadProfileValue(section, key, defaultValue, buffer, size, profile::HostPath(file));
+}
+
+// The settings directory under ~/.config may not exist yet.
+bool QtOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+                                      std::wstring_view file) {
+    const std::filesystem::path path = profile::HostPath(file);
+    if (path.empty()) return false;
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    return profile::WriteProfileValue(section, key, value, path);
+}
+
+bool QtOs::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
+    if (data.hWnd != forms_.hWnd() || !forms_.Tray()) return false;
+    const QString tip = QString::fromStdWString(data.szTip.substr(0, 63));
+    switch (message) {
+        case 0: return forms_.Tray()->Add(tip);
+        case 1: return forms_.Tray()->Modify(tip);
+        case 2: return forms_.Tray()->Remove();
+        default: return false;
+    }
+}
+
+bool QtOs::SetWindowPosTopmost(WindowHandle window) {
+    QWidget* widget = AsWidget(window);
+    if (!widget) return false;
+    // Changing window flags re-creates the native window hidden; a shown one is shown again.
+    const bool wasVisible = widget->isVisible();
+    widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (wasVisible) widget->show();
+    return true;
+}
+
+bool QtOs::SetForegroundWindow(WindowHandle window) {
+    QWidget* widget = AsWidget(window);
+    if (!widget) return false;
+    widget->raise();
+    widget->activateWindow();
+    return true;
+}
+
+bool QtOs::RectOnAnyMonitor(const ScreenRect& rect) {
+    const QRect wanted = AsQRect(rect);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(wanted)) return true;
+    }
+    return false;
+}
+
+ScreenRect QtOs::NearestMonitorWorkArea(const ScreenRect& rect) {
+    const QPoint centre = AsQRect(rect).center();
+    const QScreen* nearest = nullptr;
+    long long best = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QPoint d = screen->geometry().center() - centre;
+        const long long distance = 1LL * d.x() * d.x() + 1LL * d.y() * d.y();
+        if (screen->geometry().contains(centre)) return AsScreenRect(screen->availableGeometry());
+        if (best < 0 || distance < best) {
+            best = distance;
+            nearest = screen;
+        }
+    }
+    return nearest ? AsScreenRect(nearest->availableGeometry()) : ScreenRect{};
+}
+
+bool QtOs::OpenWebAddress(std::wstring_view address) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdWString(std::wstring(address))));
+}
+
+LocalTimeOfDay QtOs::GetLocalTime() {
+    const timespec now = Now(CLOCK_REALTIME);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return LocalTimeOfDay{local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1'000'000)};
+}
+
+// CLOCK_MONOTONIC stops while the machine sleeps, as the seam allows.
+std::uint64_t QtOs::GetTickCount64() {
+    const timespec now = Now(CLOCK_MONOTONIC);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec / 1'000'000);
+}
+
+std::int64_t QtOs::GetSystemTimeMilliseconds() {
+    const timespec now = Now(CLOCK_REALTIME);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+std::wstring QtOs::SettingsDirectory(std::wstring_view executableDirectory) {
+    SettingsPlace place;
+    place.executableDirectory = Utf8(executableDirectory);
+    place.executableDirectoryWritable = ::access(place.executableDirectory.c_str(), W_OK) == 0;
+    std::error_code error;
+    place.fileBesideExecutable = std::filesystem::exists(place.executableDirectory + "/Brellix.ini", error);
+    place.xdgConfigHome = Environment("XDG_CONFIG_HOME");
+    place.home = Environment("HOME");
+    return Wide(ChooseSettingsDirectory(place));
+}
+
+}  // namespace brellix::platform::qt

@@ -1,0 +1,95 @@
+#include "platform/qt/session_end.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QGuiApplication>
+#include <atomic>
+
+#include "platform/qt/dbus_session_calls.h"
+
+namespace brellix::platform::qt {
+
+namespace {
+
+// The one place a signal handler may write to: the write end of the self-pipe.
+std::atomic<int> signalPipeWrite{-1};
+
+void OnSignal(int number) {
+    const int fd = signalPipeWrite.load();
+    const char byte = static_cast<char>(number);
+    if (fd >= 0) [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
+}
+
+void Catch(int number) {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, nullptr);
+}
+
+}  // namespace
+
+SessionEndWatch::SessionEndWatch(std::function<void()> endSession, std::function<void()> quit)
+    : endSession_(std::move(endSession)), quit_(std::move(quit)) {
+    // X11 session management: the session is about to end. saveStateRequest also comes when the
+    // program merely registers with the session manager, so it is not the end.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endSession_(); });
+    WatchSignals();
+    WatchLogind();
+}
+
+SessionEndWatch::~SessionEndWatch() { signalPipeWrite.store(-1); }
+
+void SessionEndWatch::WatchSignals() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    signalRead_.reset(fds[0]);
+    signalWrite_.reset(fds[1]);
+    signalPipeWrite.store(fds[1]);
+    signalNotifier_ = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
+    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [this] { OnSignalPipe(); });
+    for (int number : {SIGTERM, SIGHUP, SIGINT}) Catch(number);
+}
+
+void SessionEndWatch::OnSignalPipe() {
+    char bytes[16];
+    while (::read(signalRead_.get(), bytes, sizeof bytes) > 0) {
+    }
+    endSession_();
+    quit_();
+}
+
+void SessionEndWatch::WatchLogind() {
+    QDBusConnection system = QDBusConnection::systemBus();
+    if (!system.isConnected()) return;
+    system.connect(kLogindService, kLogindPath, kLogindManager, "PrepareForShutdown", this,
+                   SLOT(PrepareForShutdown(bool)));
+    TakeInhibitor();
+}
+
+// A delay inhibitor: logind waits (a few seconds at most) for the program to store its settings.
+void SessionEndWatch::TakeInhibitor() {
+    QDBusMessage inhibit = LogindManagerCall("Inhibit");
+    inhibit << QString("shutdown") << QString("Brellix") << QString("Store the settings") << QString("delay");
+    const QDBusMessage reply = QDBusConnection::systemBus().call(inhibit, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+        inhibitor_ = reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
+    }
+}
+
+void SessionEndWatch::PrepareForShutdown(bool starting) {
+    if (!starting) {
+        // The shutdown was called off: be ready for the next one.
+        if (!inhibitor_.isValid()) TakeInhibitor();
+        return;
+    }
+    endSession_();
+    inhibitor_ = QDBusUnixFileDescriptor();  // closing our copy lets the shutdown go on
+}
+
+}  // namespace brellix::platform::qt

@@ -1,0 +1,165 @@
+#include "platform/qt/tray_icon.h"
+
+#include <xcb/xcb.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace brellix::platform::qt {
+
+namespace {
+
+constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
+constexpr int kWaitForWatcherMs = 1500;
+constexpr int kXEmbedPollMs = 1000;
+constexpr std::uint32_t kWmLButtonDblClk = 0x203;
+constexpr std::uint32_t kWmRButtonDown = 0x204;
+
+// The X screen the program runs on, from DISPLAY (":0.1" is screen 1).
+int ScreenNumber() {
+    const char* display = std::getenv("DISPLAY");
+    const char* dot = display ? std::strrchr(display, '.') : nullptr;
+    const char* colon = display ? std::strrchr(display, ':') : nullptr;
+    return dot && colon && dot > colon ? std::atoi(dot + 1) : 0;
+}
+
+}  // namespace
+
+std::uint32_t TrayCodeOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
+    switch (reason) {
+        case QSystemTrayIcon::Context: return statusNotifier ? 0 : kWmRButtonDown;
+        case QSystemTrayIcon::DoubleClick: return kWmLButtonDblClk;
+        case QSystemTrayIcon::Trigger: return statusNotifier ? kWmLButtonDblClk : 0;
+        default: return 0;
+    }
+}
+
+TrayIcon::TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(std::uint32_t)> notify,
+                   std::function<void()> trayAppeared)
+    : image_(std::move(icon)),
+      trayMenu_(trayMenu),
+      notify_(std::move(notify)),
+      trayAppeared_(std::move(trayAppeared)),
+      watcher_(kWatcherService, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
+    connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { OnWatcherRegistered(); });
+    wait_.setSingleShot(true);
+    wait_.setInterval(kWaitForWatcherMs);
+    connect(&wait_, &QTimer::timeout, this, [this] { OnWaitOver(); });
+    xembedPoll_.setInterval(kXEmbedPollMs);
+    connect(&xembedPoll_, &QTimer::timeout, this, [this] { PollXEmbed(); });
+}
+
+TrayIcon::~TrayIcon() = default;
+
+// A watcher with a host behind it: Qt makes the same test when it chooses the D-Bus tray.
+bool TrayIcon::WatcherPresent() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kWatcherService).value()) {
+        return false;
+    }
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, "/StatusNotifierWatcher",
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get << QString("org.kde.StatusNotifierWatcher") << QString("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
+// Asked of the X server directly: Qt's own test would settle its one-time choice against D-Bus.
+bool TrayIcon::XEmbedTrayPresent() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection()) return false;
+    xcb_connection_t* connection = x11->connection();
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(ScreenNumber());
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+    if (!atom) return false;
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE) return false;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    if (!owner) return false;
+    const bool present = owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    return present;
+}
+
+void TrayIcon::Create(bool statusNotifier) {
+    icon_ = std::make_unique<QSystemTrayIcon>(image_);
+    statusNotifier_ = statusNotifier;
+    // A D-Bus tray draws the menu; with XEmbed the program opens its own popup on a right click.
+    if (statusNotifier) icon_->setContextMenu(trayMenu_);
+    icon_->setToolTip(tip_);
+    connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (const std::uint32_t code = TrayCodeOf(reason, statusNotifier_)) notify_(code);
+    });
+    icon_->show();
+}
+
+bool TrayIcon::Add(const QString& tip) {
+    wanted_ = true;
+    tip_ = tip;
+    if (icon_ && statusNotifier_) {
+        // A watcher that came back: the same icon registers again when shown anew.
+        icon_->hide();
+        icon_->show();
+        return true;
+    }
+    if (icon_) return XEmbedTrayPresent();
+    if (WatcherPresent()) {
+        Create(true);
+        return true;
+    }
+    if (XEmbedTrayPresent()) {
+        Create(false);
+        return true;
+    }
+    // No tray yet: a D-Bus tray may still come up at the start of a session.
+    if (!wait_.isActive()) wait_.start();
+    return false;
+}
+
+bool TrayIcon::Modify(const QString& tip) {
+    tip_ = tip;
+    if (!icon_) return false;
+    icon_->setToolTip(tip);
+    return true;
+}
+
+bool TrayIcon::Remove() {
+    wanted_ = false;
+    wait_.stop();
+    xembedPoll_.stop();
+    if (!icon_) return false;
+    icon_->hide();
+    icon_.reset();
+    return true;
+}
+
+void TrayIcon::OnWatcherRegistered() {
+    if (!wanted_ || (icon_ && !statusNotifier_)) return;  // an XEmbed icon cannot move to D-Bus
+    wait_.stop();
+    trayAppeared_();
+}
+
+// Still no D-Bus tray: take XEmbed, which docks by itself once a tray appears.
+void TrayIcon::OnWaitOver() {
+    if (!wanted_ || icon_) return;
+    Create(false);
+    xembedPoll_.start();
+}
+
+void TrayIcon::PollXEmbed() {
+    if (!wanted_ || !icon_ || !XEmbedTrayPresent()) return;
+    xembedPoll_.stop();
+    trayAppeared_();
+}
+
+}  // namespace brellix::platform::qt

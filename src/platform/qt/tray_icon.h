@@ -1,0 +1,58 @@
+// The notification-area icon on a Linux desktop: a StatusNotifierItem when a watcher is on the
+// session bus, else Qt's XEmbed icon. Qt decides once per process whether the D-Bus tray exists,
+// so the icon is created only once a watcher is there, or after a short wait without one.
+#pragma once
+
+#include <QDBusServiceWatcher>
+#include <QIcon>
+#include <QMenu>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace brellix::platform::qt {
+
+// The mouse message the program expects for an activation, 0 for none. A D-Bus tray draws the
+// menu itself and knows no double click: its activation shows the window.
+std::uint32_t TrayCodeOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
+
+class TrayIcon : public QObject {
+public:
+    // trayMenu: the menu a D-Bus tray shows; notify: the program's tray callback; trayAppeared:
+    // a tray came up later (the program adds its icon again).
+    TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(std::uint32_t)> notify,
+             std::function<void()> trayAppeared);
+    ~TrayIcon() override;
+
+    // True when the icon is in a tray now; false leaves the program without a way back to a
+    // hidden window, so it must not hide it.
+    bool Add(const QString& tip);
+    bool Modify(const QString& tip);
+    bool Remove();
+
+    static bool WatcherPresent();
+    static bool XEmbedTrayPresent();
+
+private:
+    void Create(bool statusNotifier);
+    void OnWatcherRegistered();
+    void OnWaitOver();
+    void PollXEmbed();
+
+    QIcon image_;
+    QMenu* trayMenu_;
+    std::function<void(std::uint32_t)> notify_;
+    std::function<void()> trayAppeared_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    bool statusNotifier_ = false;
+    bool wanted_ = false;
+    QString tip_;
+    QDBusServiceWatcher watcher_;
+    QTimer wait_;       // how long an icon waits for a D-Bus tray before taking XEmbed
+    QTimer xembedPoll_;  // an XEmbed icon waiting for a tray to dock into
+};
+
+}  // namespace brellix::platform::qt
