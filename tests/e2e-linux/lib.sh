@@ -120,6 +120,7 @@ press() {  # keys...
 
 ini_value() {  # section key
   awk -F= -v section="[$1]" -v key="$2" '
+    { sub(/\r$/, "") }
     /^\[/ { in_section = ($0 == section) }
     in_section && $1 == key { sub(/\r$/, "", $2); print $2; exit }' "$INI" 2> /dev/null
 }

@@ -19,7 +19,7 @@ icon_embedded() { [[ -n $(tray_icon_window) ]]; }
 popup_shown() {
   local id
   for id in $(xdotool search --onlyvisible --class brellix 2> /dev/null); do
-    xwininfo -id "$id" 2> /dev/null | grep -q 'Override Redirect State: yes' && [[ $id != "$ICON" ]] && return 0
+    xwininfo -id "$id" 2> /dev/null | grep -q 'Override Redirect State: yes' && ((id != ICON)) && return 0
   done
   return 1
 }
@@ -44,6 +44,8 @@ if [[ -n $ICON ]]; then
   wait_for 5 popup_shown
   xdotool key e  # 退出(&E)
   e2e_check "XEmbed: 退出 in the menu ends the program" wait_app_end 10
+  e2e_expect_eq "XEmbed: the program ended normally" "${APP_STATUS:-}" "0"
+  e2e_check "XEmbed: 退出 stored the settings" test -s "$INI"
 fi
 
 # --- StatusNotifierItem: a watcher on the session bus, no XEmbed tray ---
@@ -67,6 +69,8 @@ if [[ -n $ITEM ]]; then
   e2e_check "SNI: Activate (a left click in the host) shows the window" wait_for 5 window_shown
   "${SNI[@]}" "$ITEM" click '退出(_E)'
   e2e_check "SNI: 退出 from the host's menu ends the program" wait_app_end 10
+  e2e_expect_eq "SNI: the program ended normally" "${APP_STATUS:-}" "0"
+  e2e_check "SNI: 退出 stored the settings" test -s "$INI"
 fi
 
 e2e_finish
