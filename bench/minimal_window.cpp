@@ -13,6 +13,7 @@
 
 #ifdef BRELLIX_BENCH_SAME_DLLS
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <uxtheme.h>
 #endif
@@ -27,6 +28,9 @@ void ImportBrellixDlls(PCWSTR commandLine) {
         OpenThemeData(nullptr, nullptr);
         OpenProcessToken(nullptr, 0, nullptr);
         CreateFontIndirectW(nullptr);
+        LresultFromObject(GUID{}, 0, nullptr);
+        SysFreeString(nullptr);
+        CoDisconnectObject(nullptr, 0);
     }
 #else
     (void)commandLine;

@@ -264,7 +264,7 @@ system_only=yes
 for dll in $dlls; do
   case ${dll,,} in
     kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | comctl32.dll | uxtheme.dll | msvcrt.dll | \
-      ole32.dll | oleaut32.dll | comdlg32.dll | shlwapi.dll | winspool.drv) ;;
+      ole32.dll | oleaut32.dll | oleacc.dll | comdlg32.dll | shlwapi.dll | winspool.drv) ;;
     *) system_only=no ;;
   esac
 done

@@ -2,6 +2,7 @@
 // window from outside, as a user or the shell would. One command per run; one fact per line.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -135,9 +136,90 @@ bool IconPresent(HWND window) {
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+// --- What a screen reader finds, through oleacc from this process ---
+
+// A reference to a COM interface, released once.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() {
+        if (p_) p_->Release();
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    void** out() { return reinterpret_cast<void**>(&p_); }
+
+private:
+    T* p_ = nullptr;
+};
+
+VARIANT Child(LONG id) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+std::wstring Taken(BSTR text) {
+    std::wstring taken = text ? std::wstring(text, SysStringLen(text)) : L"";
+    SysFreeString(text);
+    return taken;
+}
+
+LONG NumberOf(HRESULT result, const VARIANT& value) {
+    return SUCCEEDED(result) && value.vt == VT_I4 ? value.lVal : -1;
+}
+
+std::wstring Describe(IAccessible& object, LONG child) {
+    BSTR name = nullptr, action = nullptr;
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    const HRESULT named = object.get_accName(Child(child), &name);
+    const LONG roleId = NumberOf(object.get_accRole(Child(child), &role), role);
+    const LONG stateBits = NumberOf(object.get_accState(Child(child), &state), state);
+    object.get_accDefaultAction(Child(child), &action);
+    return Format(L"name=%ls role=%ld state=0x%lx action=%ls", SUCCEEDED(named) ? Taken(name).c_str() : L"<error>",
+                  roleId, stateBits, Taken(action).c_str());
+}
+
+// The list's object as AccessibleObjectFromWindow hands it to another process.
+HRESULT ListObject(HWND window, int id, ComRef<IAccessible>& object) {
+    const HWND list = GetDlgItem(window, id);
+    if (!list) return E_INVALIDARG;
+    // __uuidof: MinGW's liboleacc.a defines IID_IAccessible as an import thunk, not as data.
+    return AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), object.out());
+}
+
+int ReadList(HWND window, int id) {
+    ComRef<IAccessible> object;
+    if (const HRESULT found = ListObject(window, id, object); FAILED(found)) {
+        Out(Format(L"error=0x%08lx", static_cast<unsigned long>(found)));
+        return 1;
+    }
+    LONG count = 0;
+    object->get_accChildCount(&count);
+    Out(L"list " + Describe(*object.get(), CHILDID_SELF) + Format(L" rows=%ld", count));
+    for (LONG child = 1; child <= count; ++child) Out(Format(L"row%ld ", child) + Describe(*object.get(), child));
+    return 0;
+}
+
+int DoDefaultAction(HWND window, int id, LONG child) {
+    ComRef<IAccessible> object;
+    HRESULT result = ListObject(window, id, object);
+    if (SUCCEEDED(result)) result = object->accDoDefaultAction(Child(child));
+    Out(Format(L"result=0x%08lx", static_cast<unsigned long>(result)));
+    return SUCCEEDED(result) ? 0 : 1;
+}
+
 int Usage() {
     Out(L"usage: driver wait-window MS | wait-gone MS | wait-title TEXT MS | wait-visible 0|1 MS | title | dump |"
-        L" click ID | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon | taskbar-created | end-session");
+        L" click ID | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon | taskbar-created | end-session |"
+        L" read-list ID | default-action ID CHILD");
     return 2;
 }
 
@@ -209,6 +291,18 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"taskbar-created") {
         SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
         return 0;
+    }
+    if (command == L"read-list" && argc > 2) {
+        CoInitialize(nullptr);
+        const int status = ReadList(window, static_cast<int>(number(2, 0)));
+        CoUninitialize();
+        return status;
+    }
+    if (command == L"default-action" && argc > 3) {
+        CoInitialize(nullptr);
+        const int status = DoDefaultAction(window, static_cast<int>(number(2, 0)), static_cast<LONG>(number(3, 0)));
+        CoUninitialize();
+        return status;
     }
     if (command == L"end-session") {
         DWORD_PTR agreed = 0;

@@ -109,7 +109,7 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     tray_ = std::make_unique<TrayIcon>(
         icon_, trayMenu_.get(), [this](std::uint32_t code) { if (loaded_) events_->OnTrayNotify(code); },
         [this] { if (loaded_) events_->OnTaskbarCreated(); });
-    sessionEnd_ = std::make_unique<SessionEndWatch>([this] { EndSession(); }, [] { QCoreApplication::exit(0); });
+    sessionEnd_ = std::make_unique<SessionEndWatch>([this] { EndSession(); }, [this] { QuitMessageLoop(); });
     loaded_ = true;
     events.Form_Load();
 }
@@ -146,9 +146,10 @@ void QtForms::CreateWindow(const FormSpec& spec) {
             if (controlSpec.autoSize) control.widget->adjustSize();
         }
     }
-    // Check lists lay out their rows against their final size.
-    for (auto& [id, control] : controls_) {
-        if (control.spec.type == ControlType::CheckListBox) control.widget->setEnabled(control.enabled);
+    // The first control made lies on top, as in the window's design: lstExtra covers the label
+    // that sits under it.
+    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+        if (QWidget* widget = controls_.at(*it).widget) widget->raise();
     }
 }
 
@@ -297,7 +298,13 @@ void QtForms::CloseRequested(UnloadMode mode) {
     for (auto& [id, control] : controls_) {
         if (control.timer) control.timer->stop();
     }
-    QCoreApplication::exit(0);
+    QuitMessageLoop();
+}
+
+// Only a running loop is told to end: Qt remembers an exit asked for before the loop started and
+// would end every later loop (a popup menu's among them) at once.
+void QtForms::QuitMessageLoop() {
+    if (inMessageLoop_) QCoreApplication::exit(0);
 }
 
 void QtForms::EndSession() {
@@ -308,7 +315,10 @@ void QtForms::Unload() { CloseRequested(UnloadMode::FormCode); }
 
 int QtForms::RunMessageLoop() {
     if (!loaded_) return 0;
-    return QCoreApplication::exec();
+    inMessageLoop_ = true;
+    const int exitCode = QCoreApplication::exec();
+    inMessageLoop_ = false;
+    return exitCode;
 }
 
 void QtForms::DoEvents() {

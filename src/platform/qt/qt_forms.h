@@ -109,6 +109,7 @@ private:
     void SetTabOrderAndBuddies();
     void CloseRequested(UnloadMode mode);
     void EndSession();
+    void QuitMessageLoop();
     void RaiseClick(int id);
     void RaiseItemCheck(int id, int item);
     void ConnectCheckList(int id, CheckList* list);
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<QApplication> application_;  // first made, last gone
     FormEvents* events_ = nullptr;
     bool loaded_ = false;
+    bool inMessageLoop_ = false;
     QIcon icon_;
     std::map<int, Control> controls_;
     std::vector<int> order_;                 // ids in creation order

@@ -91,32 +91,6 @@ bool QtOs::GetVersionExA(OsVersionInfo& info) {
     return true;
 }
 
-// Until the seam speaks of the privilege itself: logind's polkit rules decide, nothing to enable.
-bool QtOs::GetComputerNameA(char* buffer, std::uint32_t& size) {
-    if (size == 0) return false;
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return false;
-    const std::uint32_t length = static_cast<std::uint32_t>(std::strlen(name));
-    if (length + 1 > size) {
-        size = length + 1;
-        return false;
-    }
-    std::memcpy(buffer, name, length + 1);
-    size = length;
-    return true;
-}
-NativeHandle QtOs::GetCurrentProcess() { return nullptr; }
-bool QtOs::OpenProcessToken(NativeHandle, std::uint32_t, NativeHandle& token) {
-    token = nullptr;
-    return true;
-}
-bool QtOs::LookupPrivilegeValueA(const char*, const char*, Luid&) { return true; }
-bool QtOs::AdjustTokenPrivileges(NativeHandle, bool, const TokenPrivileges&, std::uint32_t, TokenPrivileges*,
-                                 std::uint32_t*) {
-    return true;
-}
-bool QtOs::CloseHandle(NativeHandle) { return true; }
-
 bool QtOs::ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
     DbusSessionEndCalls calls;
     return EndSessionThroughLogind(flags, calls, static_cast<std::uint32_t>(getpid()), std::cerr);

@@ -28,14 +28,8 @@ public:
     std::wstring GetModuleFileNameW() override;
 
     bool GetVersionExA(OsVersionInfo& info) override;
-    bool GetComputerNameA(char* buffer, std::uint32_t& size) override;
-    NativeHandle GetCurrentProcess() override;
-    bool OpenProcessToken(NativeHandle process, std::uint32_t desiredAccess, NativeHandle& token) override;
-    bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override;
-    bool AdjustTokenPrivileges(NativeHandle token, bool disableAllPrivileges, const TokenPrivileges& newState,
-                               std::uint32_t bufferLength, TokenPrivileges* previousState,
-                               std::uint32_t* returnLength) override;
-    bool CloseHandle(NativeHandle handle) override;
+    // logind's polkit rules decide who may end the session: nothing to enable.
+    void EnableShutdownPrivilege() override {}
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
 
     std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,

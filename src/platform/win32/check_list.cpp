@@ -47,11 +47,14 @@ bool Checked(HWND list, int item) {
 }
 
 void SetChecked(HWND list, int item, bool checked) {
+    const bool changed = Checked(list, item) != checked;
     ::SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(item), checked ? 1 : 0);
     RECT row{};
     if (::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
         ::InvalidateRect(list, &row, FALSE);
     }
+    // Screen readers announce the row's new state.
+    if (changed) ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, list, OBJID_CLIENT, item + 1);
 }
 
 void SetRowHeight(HWND list, int pixels) {
@@ -73,12 +76,21 @@ bool IsInputMessage(UINT message, WPARAM wParam) {
             return false;
         case WM_CHAR:
             return wParam == L' ';  // the key-down already toggled
+        case kClickBoxMessage:
+            return true;
     }
     return false;
 }
 
 Input Interpret(HWND list, UINT message, WPARAM wParam, LPARAM lParam, int dpi) {
     Input input;
+    if (message == kClickBoxMessage) {
+        // A disabled list takes no clicks; a row may have gone while the message waited.
+        if (!::IsWindowEnabled(list) || wParam >= static_cast<WPARAM>(std::max(0, Count(list)))) return input;
+        input.kind = Input::Kind::ClickBox;
+        input.item = static_cast<int>(wParam);
+        return input;
+    }
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         // LB_ITEMFROMPOINT: the nearest row in the low word, 1 in the high word when the point

@@ -36,6 +36,10 @@ struct Input {
     int delta = 0;   // Move: rows down (negative: up); beyond the ends it stops at them
 };
 
+// Posted to the list for a click on row wParam's check box that came from no mouse (a screen
+// reader's default action): it takes the click's one path, so the single-choice rules hold.
+inline constexpr UINT kClickBoxMessage = WM_APP + 0x101;
+
 // Which messages the list's own handling must not see: the window applies them itself, so that a
 // check or a move happens once and raises its events once.
 bool IsInputMessage(UINT message, WPARAM wParam);

@@ -9,6 +9,7 @@
 
 #include "platform/form_geometry.h"
 #include "platform/win32/check_list.h"
+#include "platform/win32/check_list_accessible.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/item_text.h"
 
@@ -496,7 +497,12 @@ LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 
 LRESULT CALLBACK Win32Forms::CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR self) {
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(list, CheckListProc, id);
+    LRESULT object = 0;
+    if (message == WM_GETOBJECT && check_list_accessible::AnswerGetObject(list, wParam, lParam, object)) return object;
+    if (message == WM_NCDESTROY) {
+        check_list_accessible::Disconnect(list);
+        ::RemoveWindowSubclass(list, CheckListProc, id);
+    }
     if (!check_list::IsInputMessage(message, wParam)) return ::DefSubclassProc(list, message, wParam, lParam);
     auto* forms = reinterpret_cast<Win32Forms*>(self);
     return forms->AtTheEdge([&]() -> LRESULT {

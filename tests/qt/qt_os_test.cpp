@@ -1,0 +1,99 @@
+#include "platform/qt/qt_os.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "platform/qt/qt_forms.h"
+#include "settings/scratch_dir.h"
+#include "settings/settings_file.h"
+
+namespace brellix::platform::qt {
+namespace {
+
+using test::FileBytes;
+using test::ScratchDir;
+
+int argc = 1;
+char name[] = "brellix";
+char* argv[] = {name, nullptr};
+
+// Sets an environment variable for the scope of a test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = getenv(name)) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) setenv(name_, old_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(QtOs, OneInstancePerUserSession) {
+    ScratchDir runtime;
+    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().string());
+    ScopedEnv session("XDG_SESSION_ID", "7");
+    QtForms forms(argc, argv);
+    {
+        QtOs first({"brellix"}, forms);
+        EXPECT_FALSE(first.AnotherInstanceRunning());
+        QtOs second({"brellix"}, forms);
+        EXPECT_TRUE(second.AnotherInstanceRunning());
+        ScopedEnv otherSession("XDG_SESSION_ID", "8");
+        QtOs inAnotherSession({"brellix"}, forms);
+        EXPECT_FALSE(inAnotherSession.AnotherInstanceRunning());
+    }
+    QtOs afterTheFirstEnded({"brellix"}, forms);
+    EXPECT_FALSE(afterTheFirstEnded.AnotherInstanceRunning());
+}
+
+TEST(QtOs, TheCommandLineCarriesTheArgumentsForTheKeywordSearch) {
+    QtForms forms(argc, argv);
+    QtOs os({"/opt/my apps/brellix", "reboot", "\xE5\x85\xB3 force"}, forms);
+    EXPECT_EQ(os.GetCommandLineW(), L"\"/opt/my apps/brellix\" reboot \x5173 force");
+}
+
+TEST(QtOs, SettingsLiveInTheConfigDirectoryWhichAWriteCreates) {
+    ScratchDir home;
+    ScopedEnv config("XDG_CONFIG_HOME", (home / "cfg").string());
+    QtForms forms(argc, argv);
+    QtOs os({"brellix"}, forms);
+    // A writable program directory keeps the file beside the program.
+    EXPECT_EQ(os.SettingsDirectory(home.path().wstring()), home.path().wstring());
+
+    const std::wstring file = (home / "cfg/Brellix/Brellix.ini").wstring();
+    EXPECT_TRUE(os.WritePrivateProfileStringW(L"Shutdown", L"Hour", L"8", file));
+    EXPECT_EQ(FileBytes(home / "cfg/Brellix/Brellix.ini"), "[Shutdown]\r\nHour=8\r\n");
+    wchar_t buffer[16] = {};
+    os.GetPrivateProfileStringW(L"Shutdown", L"Hour", L"3", buffer, 16, file);
+    EXPECT_EQ(std::wstring(buffer), L"8");
+}
+
+TEST(QtOs, TheExecutableIsThisProcess) {
+    QtForms forms(argc, argv);
+    QtOs os({"brellix"}, forms);
+    EXPECT_EQ(std::filesystem::path(os.GetModuleFileNameW()).filename(), "brellix_qt_tests");
+    OsVersionInfo info;
+    info.dwOSVersionInfoSize = sizeof info;
+    EXPECT_TRUE(os.GetVersionExA(info));
+    EXPECT_EQ(info.dwPlatformId, 2u) << "the force modes stay available";
+}
+
+TEST(QtOs, ClocksAgree) {
+    QtForms forms(argc, argv);
+    QtOs os({"brellix"}, forms);
+    const std::uint64_t tick = os.GetTickCount64();
+    const LocalTimeOfDay now = os.GetLocalTime();
+    EXPECT_GE(os.GetTickCount64(), tick);
+    EXPECT_LT(now.hour, 24);
+    EXPECT_LT(now.millisecond, 1000);
+    EXPECT_GT(os.GetSystemTimeMilliseconds(), 1'600'000'000'000);
+}
+
+}  // namespace
+}  // namespace brellix::platform::qt
