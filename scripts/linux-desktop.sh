@@ -38,6 +38,8 @@ linux_desktop_spawn() {  # name command...
 linux_desktop_start() {  # run-dir [WxH]
   LINUX_DESKTOP_RUN=$(realpath -m "${1:?run dir}")
   local geometry=${2:-1280x800}
+  # A run dir used before: what its last start left running ends first, not forgotten.
+  linux_desktop_stop "$LINUX_DESKTOP_RUN"
   mkdir -p "$LINUX_DESKTOP_RUN"/{xdg,cache,config,data,home}
   chmod 700 "$LINUX_DESKTOP_RUN/xdg"
   : > "$LINUX_DESKTOP_RUN/pids"

@@ -46,10 +46,10 @@ run_linux() {
   fi
 
   source scripts/linux-desktop.sh
-  local run=$PWD/build/linux/run-desktop
-  trap 'linux_desktop_stop "$run"' EXIT
-  linux_desktop_start "$run"
-  linux_desktop_require_private_bus "$run"
+  RUN_DESKTOP=$PWD/build/linux/run-desktop
+  trap 'linux_desktop_stop "$RUN_DESKTOP"' EXIT
+  linux_desktop_start "$RUN_DESKTOP"
+  linux_desktop_require_private_bus "$RUN_DESKTOP"
   linux_desktop_start_trayer || true
   build/linux/brellix "$@" &
   local app=$!
