@@ -51,8 +51,14 @@ void Scheduler::ComposeShutdownTime() {
 }
 
 void Scheduler::ShowState(bool armed) {
-    v_.btnTurnON.SetEnabled(!armed);
-    v_.btnTurnOFF.SetEnabled(armed);
+    // The button that undoes this step is enabled first and takes the focus from the one being
+    // disabled: left to itself the focus would pass on in tab order to the exit button, and the
+    // next Enter would end the program and the schedule with it.
+    const platform::Button& offered = armed ? v_.btnTurnOFF : v_.btnTurnON;
+    const platform::Button& withdrawn = armed ? v_.btnTurnON : v_.btnTurnOFF;
+    offered.SetEnabled(true);
+    if (forms_.FocusedControl() == withdrawn.Id()) forms_.SetFocus(offered.Id());
+    withdrawn.SetEnabled(false);
     v_.mnuPopupTurnON.SetEnabled(!armed);
     v_.mnuPopupTurnOFF.SetEnabled(armed);
     for (const platform::ComboBox* picker : {&v_.cboHour, &v_.cboMinute, &v_.cboSecond, &v_.cboAMPM}) {

@@ -216,10 +216,23 @@ int DoDefaultAction(HWND window, int id, LONG child) {
     return SUCCEEDED(result) ? 0 : 1;
 }
 
+// The control of the window's thread that has the keyboard focus, by name; another process can only
+// ask the window's thread for it.
+std::wstring FocusedControlName(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return L"none";
+    const int id = GetDlgCtrlID(info.hwndFocus);
+    for (const NamedControl& control : kControls) {
+        if (control.id == id && GetParent(info.hwndFocus) == window) return control.name;
+    }
+    return info.hwndFocus == window ? L"window" : L"other";
+}
+
 int Usage() {
     Out(L"usage: driver wait-window MS | wait-gone MS | wait-title TEXT MS | wait-visible 0|1 MS | title | dump |"
-        L" click ID | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon | taskbar-created | end-session |"
-        L" read-list ID | default-action ID CHILD");
+        L" click ID | rect ID | focus | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon |"
+        L" taskbar-created | end-session | read-list ID | default-action ID CHILD");
     return 2;
 }
 
@@ -256,6 +269,18 @@ int wmain(int argc, wchar_t** argv) {
         HWND button = GetDlgItem(window, static_cast<int>(number(2, 0)));
         if (!button) return 1;
         SendMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"rect" && argc > 2) {
+        // A control's rectangle on the screen: "left top right bottom", for clicks from outside.
+        HWND control = GetDlgItem(window, static_cast<int>(number(2, 0)));
+        RECT rect{};
+        if (!control || !GetWindowRect(control, &rect)) return 1;
+        Out(Format(L"%ld %ld %ld %ld", rect.left, rect.top, rect.right, rect.bottom));
+        return 0;
+    }
+    if (command == L"focus") {
+        Out(L"focus=" + FocusedControlName(window));
         return 0;
     }
     if (command == L"choose" && argc > 3) {

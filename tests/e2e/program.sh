@@ -4,34 +4,6 @@
 # that fires.
 source "$(dirname "$0")/lib.sh"
 
-CAPTION="Vospel - https://brellix.example.org"
-
-# A fresh prefix with Brellix.exe in C:\Brellix and, when given, its settings file.
-install_brellix() {
-  e2e_begin_case
-  EXE_DIR=$CASE_PREFIX/drive_c/Brellix
-  INI=$EXE_DIR/Brellix.ini
-  mkdir -p "$EXE_DIR"
-  cp "$BRELLIX_EXE" "$EXE_DIR/Brellix.exe"
-  [ -n "${1:-}" ] && printf '%s' "$1" | sed 's/$/\r/' > "$INI"
-  return 0
-}
-
-start_brellix() {
-  (cd "$EXE_DIR" && exec wine Brellix.exe "$@" > "$CASE_DIR/brellix.out" 2> "$CASE_DIR/brellix.err") &
-  APP_PID=$!
-  # Shown means loaded: the window exists, hidden, while its load handler still fills it.
-  drv wait-visible 1 20000 > /dev/null || e2e_fail "the window appeared"
-}
-
-drv() { wine "$BRELLIX_DRIVER" "$@" 2> /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-
-field() { drv dump | grep -E "^$1" | head -1; }
-
-app_ended() { ! kill -0 "$APP_PID" 2> /dev/null; }
-
-ini_text() { tr -d '\r' < "$INI" 2> /dev/null || echo "<no file>"; }
-
 # --- A start with saved settings, then the tray ---
 install_brellix "[Options]
 Selected=3

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "platform/qt/qt_forms.h"
 #include "settings/scratch_dir.h"
 #include "settings/settings_file.h"
@@ -82,6 +85,24 @@ TEST(QtOs, TheExecutableIsThisProcess) {
     info.dwOSVersionInfoSize = sizeof info;
     EXPECT_TRUE(os.GetVersionExA(info));
     EXPECT_EQ(info.dwPlatformId, 2u) << "the force modes stay available";
+}
+
+TEST(QtOs, MonitorsAreTheScreensQtKnows) {
+    QtForms forms(argc, argv);
+    QtOs os({"brellix"}, forms);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const ScreenRect onScreen{screen.left() + 10, screen.top() + 10, screen.left() + 40, screen.top() + 40};
+    const ScreenRect farAway{screen.right() + 5000, 0, screen.right() + 5300, 250};
+    const ScreenRect touching{screen.right(), 0, screen.right() + 300, 250};
+    EXPECT_TRUE(os.RectOnAnyMonitor(onScreen));
+    EXPECT_TRUE(os.RectOnAnyMonitor(touching));
+    EXPECT_FALSE(os.RectOnAnyMonitor(farAway));
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const ScreenRect nearest = os.NearestMonitorWorkArea(farAway);
+    EXPECT_EQ(nearest.left, work.left());
+    EXPECT_EQ(nearest.top, work.top());
+    EXPECT_EQ(nearest.right, work.right() + 1);
+    EXPECT_EQ(nearest.bottom, work.bottom() + 1);
 }
 
 TEST(QtOs, ClocksAgree) {

@@ -88,7 +88,7 @@ TEST_F(FrmMainTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimer
     forms.propertySets.clear();
     Arm();
     EXPECT_EQ(forms.propertySets,
-              (std::vector<std::string>{"btnTurnON.Enabled=0", "btnTurnOFF.Enabled=1", "mnuPopupTurnON.Enabled=0",
+              (std::vector<std::string>{"btnTurnOFF.Enabled=1", "btnTurnON.Enabled=0", "mnuPopupTurnON.Enabled=0",
                                         "mnuPopupTurnOFF.Enabled=1", "cboHour.Enabled=0", "cboMinute.Enabled=0",
                                         "cboSecond.Enabled=0", "cboAMPM.Enabled=0", "lstOptions.Enabled=0",
                                         "lstExtra.Enabled=0", "Caption=Vospel - \\u6fc0\\u6d3b",

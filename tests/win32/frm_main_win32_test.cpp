@@ -11,6 +11,7 @@
 #include "scheduler/schedule_state.h"
 #include "ui/frm_main.h"
 #include "ui/frm_main_layout.h"
+#include "win32_test_support.h"
 
 namespace brellix::ui {
 namespace {
@@ -92,6 +93,36 @@ TEST_F(FrmMainWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
     EXPECT_EQ(RowChecks(lstOptions), "0010");
     EXPECT_EQ(forms.ListIndex(lstOptions), 2);
     EXPECT_EQ(RowChecks(lstExtra), "01");
+}
+
+// With real input, as a user would: a mouse click on 运行, then Enter, then Enter again. Arming and
+// disarming hand the focus to the button that undoes them, so Enter never reaches Exit.
+TEST_F(FrmMainWin32, AClickOnArmThenEnterDisarmsAndEnterAgainArms) {
+    ::SetForegroundWindow(forms.Window());
+    const auto settle = [this] {
+        for (int i = 0; i < 30; ++i) {
+            forms.DoEvents();
+            ::Sleep(10);
+        }
+    };
+    settle();
+    const auto focused = [] { return ::GetDlgCtrlID(::GetFocus()); };
+
+    test::ClickAt(forms.ControlWindow(btnTurnON), POINT{20, 10});
+    settle();
+    ASSERT_EQ(WindowText(forms.Window()), kCaptionArmed);
+    EXPECT_EQ(focused(), btnTurnOFF);
+
+    test::Press(VK_RETURN);
+    settle();
+    EXPECT_EQ(WindowText(forms.Window()), kCaptionDisarmed);
+    EXPECT_EQ(focused(), btnTurnON);
+
+    test::Press(VK_RETURN);
+    settle();
+    EXPECT_EQ(WindowText(forms.Window()), kCaptionArmed);
+    EXPECT_EQ(focused(), btnTurnOFF);
+    EXPECT_TRUE(forms.IsLoaded()) << "the program is still running";
 }
 
 }  // namespace

@@ -134,15 +134,26 @@ void MemoryForms::SetEnabled(int id, bool enabled) {
     if (!enabled && focused_ == id) MoveFocusOnFrom(id);
 }
 
+namespace {
+
+// Labels have a place in the tab order, for their access keys, but never take the focus.
+bool TakesFocus(const ControlSpec& spec) {
+    const bool kind = spec.type == ControlType::CommandButton || spec.type == ControlType::DropDownList ||
+                      spec.type == ControlType::CheckListBox;
+    return kind && spec.tabIndex >= 0;
+}
+
+}  // namespace
+
 void MemoryForms::SetFocus(int id) {
     const ControlState* control = Find(id);
-    if (control && control->enabled && control->spec.tabIndex >= 0) focused_ = id;
+    if (control && control->enabled && TakesFocus(control->spec)) focused_ = id;
 }
 
 void MemoryForms::MoveFocusOnFrom(int id) {
     std::vector<const ControlState*> order;
     for (const auto& [controlId, control] : controls_) {
-        if (control.spec.tabIndex >= 0) order.push_back(&control);
+        if (TakesFocus(control.spec) || control.spec.id == id) order.push_back(&control);
     }
     std::sort(order.begin(), order.end(),
               [](const ControlState* a, const ControlState* b) { return a->spec.tabIndex < b->spec.tabIndex; });
@@ -221,7 +232,23 @@ bool MemoryForms::SetText(int id, std::wstring_view text) {
 }
 
 void MemoryForms::UserClick(int id) {
-    if (Usable(id)) RaiseClick(id);
+    const ControlState* control = Usable(id);
+    if (!control) return;
+    // The mouse gives a button the focus as it presses it.
+    if (control->spec.type == ControlType::CommandButton) SetFocus(id);
+    RaiseClick(id);
+}
+
+void MemoryForms::UserPressEnter() {
+    if (!loaded_ || !visible_) return;
+    const ControlState* focused = Find(focused_);
+    if (focused && focused->spec.type == ControlType::CommandButton) {
+        if (focused->enabled) RaiseClick(focused_);
+        return;
+    }
+    for (const auto& [id, control] : controls_) {
+        if (control.spec.isDefault && control.enabled) return RaiseClick(id);
+    }
 }
 
 void MemoryForms::UserChoose(int pickerId, int item) {

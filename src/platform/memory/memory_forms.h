@@ -58,7 +58,8 @@ public:
 
     // --- What a user, the shell or the system could do; each is ignored where a real window
     // would ignore it (a disabled control, a hidden or unloaded window). ---
-    void UserClick(int id);                      // a button, label or menu-less click
+    void UserClick(int id);                      // a button, label or menu-less click; a button takes the focus
+    void UserPressEnter();                       // clicks the focused button, else the default one
     void UserChoose(int pickerId, int item);     // picks an item of a drop-down list
     void UserClickItem(int listId, int item);    // clicks a row's text
     void UserClickCheckBox(int listId, int item);  // clicks a row's check box

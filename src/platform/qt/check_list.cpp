@@ -67,13 +67,13 @@ void CheckList::SetCurrent(int item) {
     ShowCurrent();
 }
 
-// The current row is drawn selected: strongly while the list has the focus, faintly otherwise.
+// The current row is drawn selected whether or not the list has the focus, as a list box does.
 void CheckList::ShowCurrent() {
     for (int i = 0; i < Count(); ++i) {
         CheckRow* row = Row(i);
         const bool current = i == current_;
-        row->setBackgroundRole(current ? (hasFocus() ? QPalette::Highlight : QPalette::Midlight) : QPalette::Base);
-        row->setForegroundRole(current && hasFocus() ? QPalette::HighlightedText : QPalette::WindowText);
+        row->setBackgroundRole(current ? QPalette::Highlight : QPalette::Base);
+        row->setForegroundRole(current ? QPalette::HighlightedText : QPalette::WindowText);
     }
 }
 
@@ -98,16 +98,6 @@ void CheckList::keyPressEvent(QKeyEvent* event) {
             return;
         default: QFrame::keyPressEvent(event);
     }
-}
-
-void CheckList::focusInEvent(QFocusEvent* event) {
-    QFrame::focusInEvent(event);
-    ShowCurrent();
-}
-
-void CheckList::focusOutEvent(QFocusEvent* event) {
-    QFrame::focusOutEvent(event);
-    ShowCurrent();
 }
 
 }  // namespace brellix::platform::qt

@@ -56,6 +56,15 @@ QString AccessibleNameOf(QString caption) {
     return caption.trimmed();
 }
 
+Qt::WindowState QtStateOf(WindowState state) {
+    switch (state) {
+        case WindowState::Minimized: return Qt::WindowMinimized;
+        case WindowState::Maximized: return Qt::WindowMaximized;
+        case WindowState::Normal: break;
+    }
+    return Qt::WindowNoState;
+}
+
 bool TakesFocus(ControlType type) {
     return type == ControlType::CommandButton || type == ControlType::CheckListBox ||
            type == ControlType::DropDownList;
@@ -333,19 +342,24 @@ void QtForms::SetCaption(std::wstring_view caption) {
 
 bool QtForms::Visible() const { return window_ && window_->isVisible(); }
 
+// A hidden window keeps the state it will show in; showing it applies that state, so a window
+// minimised, hidden and set back to normal comes back normal whatever the window manager did.
 void QtForms::Show() {
-    if (!loaded_) return;
+    if (!loaded_ || Visible()) return;
+    window_->setWindowState(QtStateOf(hiddenState_));
     window_->show();
     window_->raise();
     window_->activateWindow();
 }
 
 void QtForms::Hide() {
-    if (window_) window_->hide();
+    if (!Visible()) return;
+    hiddenState_ = GetWindowState();
+    window_->hide();
 }
 
 WindowState QtForms::GetWindowState() const {
-    if (!window_) return WindowState::Normal;
+    if (!Visible()) return hiddenState_;
     const Qt::WindowStates state = window_->windowState();
     if (state & Qt::WindowMinimized) return WindowState::Minimized;
     if (state & Qt::WindowMaximized) return WindowState::Maximized;
@@ -353,12 +367,11 @@ WindowState QtForms::GetWindowState() const {
 }
 
 void QtForms::SetWindowState(WindowState state) {
-    if (!window_) return;
-    switch (state) {
-        case WindowState::Normal: return window_->setWindowState(Qt::WindowNoState);
-        case WindowState::Minimized: return window_->setWindowState(Qt::WindowMinimized);
-        case WindowState::Maximized: return window_->setWindowState(Qt::WindowMaximized);
+    if (!Visible()) {
+        hiddenState_ = state;
+        return;
     }
+    if (state != GetWindowState()) window_->setWindowState(QtStateOf(state));
 }
 
 // The frame's top-left corner; a window never moved since the last set keeps the exact value.

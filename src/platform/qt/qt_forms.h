@@ -134,6 +134,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<SessionEndWatch> sessionEnd_;
     float left_ = 0, top_ = 0;               // twips, as last set
+    WindowState hiddenState_ = WindowState::Normal;  // the state a hidden window shows in
 };
 
 }  // namespace brellix::platform::qt

@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QGuiApplication>
 #include <atomic>
+#include <cerrno>
 
 #include "platform/qt/dbus_session_calls.h"
 
@@ -19,9 +20,12 @@ namespace {
 std::atomic<int> signalPipeWrite{-1};
 
 void OnSignal(int number) {
+    const int savedErrno = errno;
     const int fd = signalPipeWrite.load();
     const char byte = static_cast<char>(number);
-    if (fd >= 0) [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
+    // A full pipe already holds a byte that wakes the loop: a failed write loses nothing.
+    if (fd >= 0) [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    errno = savedErrno;
 }
 
 void Catch(int number) {

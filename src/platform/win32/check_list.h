@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <uxtheme.h>
 
 #include <string>
@@ -10,6 +11,7 @@
 
 namespace brellix::platform::win32::check_list {
 
+inline constexpr const wchar_t* kClass = WC_LISTBOXW;
 inline constexpr DWORD kStyle = WS_CHILD | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY |
                                 LBS_NOINTEGRALHEIGHT;
 inline constexpr DWORD kExStyle = WS_EX_CLIENTEDGE;

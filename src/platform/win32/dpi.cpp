@@ -44,4 +44,10 @@ int SystemMetricForDpi(int index, int dpi) {
     return ::MulDiv(::GetSystemMetrics(index), dpi, SystemDpi());
 }
 
+void KeepDialogScalingOff(HWND dialog) {
+    using Function = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+    static const Function setBehavior = User32Function<Function>("SetDialogDpiChangeBehavior");
+    if (setBehavior) setBehavior(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
 }  // namespace brellix::platform::win32

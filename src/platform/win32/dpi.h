@@ -16,4 +16,8 @@ void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 // GetSystemMetricsForDpi, or the metric scaled from the system DPI.
 int SystemMetricForDpi(int index, int dpi);
 
+// The window lays itself out again at a new DPI: the system's own rescaling of a dialog's fonts and
+// controls stays off (SetDialogDpiChangeBehavior, where the system has it).
+void KeepDialogScalingOff(HWND dialog);
+
 }  // namespace brellix::platform::win32

@@ -1,11 +1,17 @@
 // The real forms runtime: one top-level window with child controls, made from the form's
-// description, that turns window messages into the program's events.
+// description, that turns window messages into the program's events. The window is of a dialog
+// class, so that the system's dialog manager does the keyboard's work: Tab order, access keys,
+// the default and cancel buttons, the focus kept across deactivation.
+//
+// The class is defined across modules: the window and its messages (win32_forms.cpp), the
+// window's place and state (form_window.cpp), controls by id (form_controls.cpp), layout and DPI
+// (form_layout.cpp), the check-box lists' input (check_list_events.cpp); each kind of control has
+// its own module of calls (button.h, label.*, picker.*, check_list.*, menu.*).
 #pragma once
 
 #include <windows.h>
 #include <uxtheme.h>
 
-#include <exception>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +19,7 @@
 #include "platform/form_geometry.h"
 #include "platform/forms.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/picker.h"
 
 namespace brellix::platform::win32 {
 
@@ -100,75 +107,55 @@ private:
         FontSpec spec;
         UniqueGdiObject handle;
     };
-    // The selection field that gave the last picker placed its designed height.
-    struct PickerField {
-        HFONT font = nullptr;
-        int dpi = 0;
-        int boxHeight = 0;
-        int field = 0;
-    };
 
+    // --- The window and its messages (win32_forms.cpp) ---
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR self);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-    // No exception crosses user32: it waits here until the message loop can rethrow it.
-    template <class Handler>
-    LRESULT AtTheEdge(Handler&& handler) noexcept {
-        try {
-            return handler();
-        } catch (...) {
-            if (!pendingException_) pendingException_ = std::current_exception();
-            return 0;
-        }
-    }
-    void RethrowPending();
     void Dispatch(MSG& message);
-
-    // --- Messages ---
-    void OnCommand(int id, int code, HWND control);
-    void OnTimer(UINT_PTR id);
-    LRESULT OnCtlColorStatic(HDC dc, HWND control);
-    LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
-    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
-    LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
-    void OnClose();
-    void OnActivate(int state);
-    void OnNextDlgCtl(WPARAM target, LPARAM isWindow);
-    void OnDpiChanged(int dpi, const RECT& suggested);
-    LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) const;
-    void OnDestroy();
-    void OnCheckListInput(int id, HWND list, UINT message, WPARAM wParam, LPARAM lParam);
-
-    // --- Building the window ---
+    void FollowFocus();
+    // Takes back the quit message the window's end posted when no loop of this form will see it.
+    void WithdrawQuit();
     void RegisterWindowClass() const;
     void CreateMenus();
     void CreateControls(const FormGeometry& geometry);
     void CreateToolTips();
-    void ApplyFonts();
-    void LoadIcons();
-    void Layout(const FormGeometry& geometry);
     void SetListsRedraw(bool redraw);
-    void PlaceComboBox(HWND combo, const PixelRect& rect);
-    void PlaceLabel(Control& label, const RECT& design);
-    void ClipLabelsUnderControls();
-    void SizeToClient(int width, int height);
-    HFONT FontFor(const FontSpec& spec);
-    const FontSpec& FontSpecOf(const Control& control) const;
-
-    // --- Acting and raising events ---
+    void OnCommand(int id, int code, HWND control);
+    void OnTimer(UINT_PTR id);
+    LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
+    void OnClose();
+    void OnDestroy();
     void RequestUnload(UnloadMode mode);
     void FinishUnload();
     void ClickButton(int id);
     void RaiseClick(int id);
     void RaiseItemCheck(int id, int item);
-    void RestoreFocus();
-    void SyncDefaultButton();
     void StartOrStopTimer(Control& timer);
+
+    // --- The check-box lists' input and drawing (check_list_events.cpp) ---
+    static LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
+    void OnCheckListInput(int id, HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
+    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+
+    // --- Layout, fonts, icons and DPI (form_layout.cpp) ---
+    void Layout(const FormGeometry& geometry);
+    void PlaceLabel(Control& control, const RECT& design);
+    void ClipLabelsUnderControls();
+    void SizeToClient(int width, int height);
+    HFONT FontFor(const FontSpec& spec);
+    const FontSpec& FontSpecOf(const Control& control) const;
+    void ApplyFonts();
+    void LoadIcons();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) const;
+
+    // --- The window's place and state (form_window.cpp) ---
     RECT PlacedRect() const;
     void MoveTo(int x, int y);
 
+    // --- Controls by id (form_controls.cpp) ---
     Control* Find(int id);
     const Control* Find(int id) const;
     Control* FindByWindow(HWND window);
@@ -185,7 +172,7 @@ private:
     std::vector<UniqueIcon> icons_;
     HICON smallIcon_ = nullptr;
     UniqueTheme buttonTheme_;
-    PickerField pickerField_;
+    picker::FieldMemo pickerField_;
     HWND toolTip_ = nullptr;  // owned by the form, destroyed with it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     UINT taskbarCreatedMessage_ = 0;
@@ -195,9 +182,8 @@ private:
     bool unloading_ = false;
     bool closeFromControlMenu_ = false;
     WindowState hiddenState_ = WindowState::Normal;
-    HWND savedFocus_ = nullptr;
-    HWND lastFocus_ = nullptr;
-    std::exception_ptr pendingException_;
+    HWND seenFocus_ = nullptr;  // the focus as the dialog manager last heard of it
+    bool quitPosted_ = false;   // the window's end asked the message loop to end
 };
 
 }  // namespace brellix::platform::win32

@@ -1,3 +1,4 @@
+// The forms contract against the Qt backend, driven by real mouse and keyboard events.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -7,32 +8,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "forms_driver.h"
-#include "platform/memory/memory_forms.h"
+#include "platform/forms_contract.h"
 #include "platform/qt/qt_forms.h"
 
 namespace brellix::platform::testing {
 
 namespace {
-
-class MemoryDriver : public FormsDriver {
-public:
-    Forms& forms() override { return forms_; }
-    void ClickRowText(int list, int item) override { forms_.UserClickItem(list, item); }
-    void ClickCheckBox(int list, int item) override { forms_.UserClickCheckBox(list, item); }
-    void PressSpace(int list) override { forms_.UserPressSpace(list); }
-    void PressArrow(int list, int delta) override { forms_.UserPressArrow(list, delta); }
-    void Choose(int picker, int item) override { forms_.UserChoose(picker, item); }
-    void ClickButton(int id) override { forms_.UserClick(id); }
-    void CloseBox() override { forms_.UserClose(UnloadMode::FormControlMenu); }
-    void PopupAndChoose(int menu, std::optional<int> item) override {
-        forms_.popupChoice = item;
-        forms_.PopupMenu(menu);
-    }
-
-private:
-    MemoryForms forms_;
-};
 
 int argc = 1;
 char programName[] = "brellix_qt_tests";
@@ -86,9 +67,9 @@ private:
     qt::QtForms forms_{argc, argv};
 };
 
+INSTANTIATE_TEST_SUITE_P(Qt, FormsContract,
+                         ::testing::Values(DriverFactory{"Qt", [] { return std::make_unique<QtDriver>(); }}),
+                         DriverName);
+
 }  // namespace
-
-std::unique_ptr<FormsDriver> MakeMemoryDriver() { return std::make_unique<MemoryDriver>(); }
-std::unique_ptr<FormsDriver> MakeQtDriver() { return std::make_unique<QtDriver>(); }
-
 }  // namespace brellix::platform::testing

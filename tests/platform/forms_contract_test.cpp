@@ -3,119 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "forms_driver.h"
+#include "platform/forms_contract.h"
 
 namespace brellix::platform::testing {
-namespace {
-
-enum : int { kList = 10, kPicker = 20, kButton = 30, kExit = 31, kMenu = 40, kMenuShow = 41, kMenuOff = 42 };
-
-ControlSpec Control(int id, std::wstring_view name, ControlType type, int left, int top, int width, int height,
-                    int tabIndex, std::wstring caption = L"") {
-    ControlSpec spec;
-    spec.id = id;
-    spec.name = name;
-    spec.type = type;
-    spec.caption = std::move(caption);
-    spec.left = left;
-    spec.top = top;
-    spec.width = width;
-    spec.height = height;
-    spec.tabIndex = tabIndex;
-    return spec;
-}
-
-FormSpec SmallForm() {
-    FormSpec form;
-    form.windowClass = L"Test.Form";
-    form.caption = L"Test";
-    form.clientWidth = 4500;
-    form.clientHeight = 3000;
-    form.font = FontSpec{L"Tahoma", 8.25f, 0};
-    ControlSpec list = Control(kList, L"lst", ControlType::CheckListBox, 240, 240, 2655, 900, 1);
-    list.font = FontSpec{L"宋体", 9.0f, 134};
-    ControlSpec exit = Control(kExit, L"exit", ControlType::CommandButton, 3240, 1080, 1095, 495, 3, L"退出(&E)");
-    exit.isCancel = true;
-    ControlSpec menu = Control(kMenu, L"mnu", ControlType::Menu, 0, 0, 0, 0, -1, L"&Popup");
-    menu.visible = false;
-    ControlSpec show = Control(kMenuShow, L"mnuShow", ControlType::MenuItem, 0, 0, 0, 0, -1, L"显示(&S)");
-    show.parentMenu = kMenu;
-    ControlSpec off = Control(kMenuOff, L"mnuOff", ControlType::MenuItem, 0, 0, 0, 0, -1, L"取消(&F)");
-    off.parentMenu = kMenu;
-    off.enabled = false;
-    form.controls = {list,
-                     Control(kPicker, L"cbo", ControlType::DropDownList, 240, 1500, 855, 360, 2),
-                     Control(kButton, L"btn", ControlType::CommandButton, 3240, 240, 1095, 495, 0, L"运行(&N)"),
-                     exit,
-                     menu,
-                     show,
-                     off};
-    return form;
-}
-
-// What reaches the program, by control name.
-class Recorder : public FormEvents {
-public:
-    std::vector<std::string> calls;
-    bool cancelUnload = false;
-    std::function<void(int)> onClick;
-
-    void Form_Load() override { calls.push_back("Load"); }
-    void OnClick(int id) override {
-        calls.push_back("Click " + Name(id));
-        if (onClick) onClick(id);
-    }
-    void OnItemCheck(int id, int item) override { calls.push_back("ItemCheck " + Name(id) + " " + std::to_string(item)); }
-    void OnTimer(int) override {}
-    bool OnQueryUnload(UnloadMode mode) override {
-        calls.push_back("QueryUnload " + std::to_string(static_cast<int>(mode)));
-        return cancelUnload;
-    }
-    void OnUnload() override { calls.push_back("Unload"); }
-    void OnTrayNotify(std::uint32_t) override {}
-    void OnTaskbarCreated() override {}
-    void OnEndSession() override {}
-
-private:
-    static std::string Name(int id) {
-        static const std::map<int, std::string> names = {{kList, "lst"},   {kPicker, "cbo"},       {kButton, "btn"},
-                                                         {kExit, "exit"},  {kMenu, "mnu"},         {kMenuShow, "mnuShow"},
-                                                         {kMenuOff, "mnuOff"}};
-        const auto it = names.find(id);
-        return it == names.end() ? std::to_string(id) : it->second;
-    }
-};
-
-class FormsContract : public ::testing::TestWithParam<DriverFactory> {
-protected:
-    std::unique_ptr<FormsDriver> driver = GetParam().make();
-    Forms& forms = driver->forms();
-    Recorder recorder;
-
-    void SetUp() override {
-        forms.Load(SmallForm(), recorder);
-        for (const wchar_t* text : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(kList, text);
-        for (const wchar_t* text : {L"AM", L"PM"}) forms.AddItem(kPicker, text);
-        forms.Show();
-        recorder.calls.clear();
-    }
-
-    std::string Checks() const {
-        std::string checks;
-        for (int i = 0; i < forms.ListCount(kList); ++i) checks += forms.Selected(kList, i) ? '1' : '0';
-        return checks;
-    }
-
-    void Arrange(const std::string& checks, int current) {
-        for (int i = 0; i < static_cast<int>(checks.size()); ++i) forms.SetSelected(kList, i, checks[i] == '1');
-        forms.SetListIndex(kList, current);
-        recorder.calls.clear();
-    }
-};
 
 using Strings = std::vector<std::string>;
 
@@ -307,9 +200,4 @@ TEST_P(FormsContract, CaptionsAndEnabledStatesReadBack) {
     EXPECT_TRUE(forms.Enabled(kExit));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FormsContract,
-                         ::testing::Values(DriverFactory{"Memory", MakeMemoryDriver}, DriverFactory{"Qt", MakeQtDriver}),
-                         [](const ::testing::TestParamInfo<DriverFactory>& info) { return info.param.name; });
-
-}  // namespace
 }  // namespace brellix::platform::testing

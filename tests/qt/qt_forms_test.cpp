@@ -1,0 +1,181 @@
+// What only the Qt window has to get right: the design table as widgets, the dialog keys, the
+// access keys' buddies, the tab order, the tray's codes and its refusal when there is no tray.
+#include "platform/qt/qt_forms.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/frm_main_layout.h"
+
+namespace brellix::platform::qt {
+namespace {
+
+int argc = 1;
+char name[] = "brellix";
+char* argv[] = {name, nullptr};
+
+class Recorder : public FormEvents {
+public:
+    std::vector<int> clicks;
+    void Form_Load() override {}
+    void OnClick(int id) override { clicks.push_back(id); }
+    void OnItemCheck(int, int) override {}
+    void OnTimer(int) override {}
+    bool OnQueryUnload(UnloadMode) override { return false; }
+    void OnUnload() override {}
+    void OnTrayNotify(std::uint32_t) override {}
+    void OnTaskbarCreated() override {}
+    void OnEndSession() override {}
+};
+
+class QtFrmMain : public ::testing::Test {
+protected:
+    QtForms forms{argc, argv};
+    Recorder recorder;
+    void SetUp() override {
+        forms.Load(ui::FrmMainSpec(), recorder);
+        for (const wchar_t* item : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(ui::lstOptions, item);
+        forms.Show();
+    }
+};
+
+TEST_F(QtFrmMain, TheWindowHasTheDesignedFixedSizeAndShowsEveryRowOfTheActionList) {
+    EXPECT_EQ(forms.Window()->minimumSize(), QSize(302, 249));
+    EXPECT_EQ(forms.Window()->maximumSize(), QSize(302, 249));
+    EXPECT_EQ(forms.Caption(), ui::DesignCaption());
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
+    ASSERT_EQ(list->Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(list->contentsRect().contains(list->Row(i)->geometry())) << "row inside the list, none scrolled away";
+    }
+}
+
+TEST_F(QtFrmMain, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
+    QTest::keyClick(forms.Window(), Qt::Key_Return);
+    QTest::keyClick(forms.Window(), Qt::Key_Escape);
+    forms.SetEnabled(ui::btnTurnON, false);
+    QTest::keyClick(forms.Window(), Qt::Key_Return);
+    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::btnTurnON, ui::btnExit}));
+}
+
+TEST_F(QtFrmMain, ALabelsAccessKeyGoesToTheNextControlInTabOrder) {
+    const std::pair<int, int> buddies[] = {{ui::lblHour, ui::cboHour},       {ui::lblMinute, ui::cboMinute},
+                                           {ui::Label3, ui::cboSecond},      {ui::lblTOD, ui::cboAMPM},
+                                           {ui::optOptions, ui::lstOptions}, {ui::lblExtra, ui::lstExtra}};
+    for (const auto& [label, control] : buddies) {
+        SCOPED_TRACE(label);
+        EXPECT_EQ(static_cast<QLabel*>(forms.Widget(label))->buddy(), forms.Widget(control));
+    }
+    EXPECT_EQ(forms.Widget(ui::lstOptions)->accessibleName(), "选项");
+}
+
+TEST_F(QtFrmMain, TabGoesThroughTheControlsByTabIndex) {
+    const int expected[] = {ui::cboMinute, ui::cboSecond, ui::cboAMPM, ui::lstOptions, ui::lstExtra,
+                            ui::btnTurnON, ui::btnExit};  // btnTurnOFF is disabled
+    QWidget* widget = forms.Widget(ui::cboHour);
+    for (const int id : expected) {
+        do {
+            widget = widget->nextInFocusChain();
+        } while (!widget->isEnabled() || widget->focusPolicy() == Qt::NoFocus || !forms.Window()->isAncestorOf(widget));
+        EXPECT_EQ(widget, forms.Widget(id)) << "expected control " << id;
+    }
+}
+
+TEST_F(QtFrmMain, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
+    forms.SetSelected(ui::lstOptions, 1, true);
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
+    QAccessibleInterface* checked = QAccessible::queryAccessibleInterface(list->Row(1));
+    QAccessibleInterface* unchecked = QAccessible::queryAccessibleInterface(list->Row(2));
+    ASSERT_TRUE(checked && unchecked);
+    EXPECT_EQ(checked->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(checked->state().checked);
+    EXPECT_FALSE(unchecked->state().checked);
+    EXPECT_EQ(checked->text(QAccessible::Name), "关闭电源");
+}
+
+TEST_F(QtFrmMain, AnUnloadBeforeTheMessageLoopLeavesLaterPopupsWaitingForTheUser) {
+    QtForms other(argc, argv);
+    Recorder otherEvents;
+    other.Load(ui::FrmMainSpec(), otherEvents);
+    other.Unload();
+    bool menuWasOpen = false;
+    QTimer::singleShot(0, [&] {
+        menuWasOpen = forms.Popup()->isVisible();
+        forms.Popup()->close();
+    });
+    forms.PopupMenu(ui::mnuPopup);
+    EXPECT_TRUE(menuWasOpen);
+}
+
+TEST_F(QtFrmMain, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
+    struct Case {
+        const char* what;
+        WindowState before, whileHidden;
+    };
+    const Case cases[] = {
+        {"minimised, hidden, set normal: comes back normal", WindowState::Minimized, WindowState::Normal},
+        {"normal, hidden, set minimised: comes back minimised", WindowState::Normal, WindowState::Minimized},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        forms.SetWindowState(c.before);
+        EXPECT_EQ(forms.GetWindowState(), c.before);
+        forms.Hide();
+        EXPECT_EQ(forms.GetWindowState(), c.before) << "a hidden window keeps its state";
+        forms.SetWindowState(c.whileHidden);
+        EXPECT_FALSE(forms.Visible());
+        forms.Show();
+        EXPECT_TRUE(forms.Visible());
+        EXPECT_EQ(forms.GetWindowState(), c.whileHidden);
+        forms.SetWindowState(WindowState::Normal);
+    }
+}
+
+TEST_F(QtFrmMain, APositionReadsBackAsSetUntilTheWindowMoves) {
+    forms.SetLeft(1234.5f);
+    forms.SetTop(-300.0f);
+    EXPECT_EQ(forms.Left(), 1234.5f);
+    EXPECT_EQ(forms.Top(), -300.0f);
+    EXPECT_EQ(forms.WindowRect().left, 82);
+    EXPECT_EQ(forms.WindowRect().top, -20);
+    forms.Window()->move(100, 50);
+    EXPECT_EQ(forms.Left(), 1500.0f);
+    EXPECT_EQ(forms.Top(), 750.0f);
+}
+
+TEST(TrayCodeOf, EachActivationMeansWhatTheProgramExpects) {
+    struct Case {
+        QSystemTrayIcon::ActivationReason reason;
+        bool statusNotifier;
+        std::uint32_t code;
+    };
+    const Case cases[] = {
+        {QSystemTrayIcon::Context, false, 0x204},     {QSystemTrayIcon::DoubleClick, false, 0x203},
+        {QSystemTrayIcon::Trigger, false, 0},         {QSystemTrayIcon::MiddleClick, false, 0},
+        {QSystemTrayIcon::Context, true, 0},          {QSystemTrayIcon::Trigger, true, 0x203},
+        {QSystemTrayIcon::DoubleClick, true, 0x203},  {QSystemTrayIcon::Unknown, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.reason << (c.statusNotifier ? " SNI" : " XEmbed"));
+        EXPECT_EQ(TrayCodeOf(c.reason, c.statusNotifier), c.code);
+    }
+}
+
+TEST_F(QtFrmMain, WithoutAnyTrayAddingTheIconFails) {
+    // No session bus and no X server here: neither a D-Bus tray nor an XEmbed one.
+    ASSERT_TRUE(forms.Tray());
+    EXPECT_FALSE(forms.Tray()->Add("tip"));
+    EXPECT_FALSE(forms.Tray()->Remove());
+}
+
+}  // namespace
+}  // namespace brellix::platform::qt

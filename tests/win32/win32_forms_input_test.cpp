@@ -1,0 +1,376 @@
+// The real window driven with real input and by other programs: the keyboard as the dialog
+// manager handles it, the window's own events, its place, state and DPI.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win32_forms_fixture.h"
+
+namespace brellix::platform::win32::test {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The keyboard
+
+TEST_F(Win32FormsTest, TabVisitsTheControlsInTabIndexOrder) {
+    Focus(cboHour);
+    std::vector<int> visited;
+    for (int i = 0; i < 8; ++i) {
+        Press(VK_TAB);
+        Settle();
+        visited.push_back(FocusedId());
+    }
+    // btnTurnOFF is disabled until the schedule is armed.
+    const std::vector<int> forward = {cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra, btnTurnON, btnExit, cboHour};
+    EXPECT_EQ(visited, forward);
+
+    PressWith(VK_SHIFT, VK_TAB);
+    Settle();
+    EXPECT_EQ(FocusedId(), btnExit);
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+TEST_F(Win32FormsTest, AccessKeysMoveTheFocusOrClickAsDesigned) {
+    struct Case {
+        const char* what;
+        int focusBefore;
+        WORD key;
+        int focusAfter;  // 0: not looked at
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"Alt+H: the hour picker", btnExit, 'H', cboHour, {}},
+        {"Alt+M: the minute picker", cboHour, 'M', cboMinute, {}},
+        {"Alt+S: the second picker", cboHour, 'S', cboSecond, {}},
+        {"Alt+T: the AM/PM picker", cboHour, 'T', cboAMPM, {}},
+        {"Alt+O: the action list", cboHour, 'O', lstOptions, {}},
+        // Two controls share E: the dialog manager takes the first after the focus, in tab order.
+        {"Alt+E before the force-mode list: its caption", cboHour, 'E', lstExtra, {}},
+        {"Alt+E from the force-mode list on: the exit button", lstExtra, 'E', 0, {"Click(btnExit)"}},
+        {"Alt+N: the arm button", cboHour, 'N', 0, {"Click(btnTurnON)"}},
+        {"Alt+F while the disarm button is disabled", cboHour, 'F', cboHour, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Focus(c.focusBefore);
+        PressWith(VK_MENU, c.key);
+        WaitForEvents(c.events.size());
+        EXPECT_EQ(recorder.events, c.events);
+        if (c.focusAfter) {
+            EXPECT_EQ(FocusedId(), c.focusAfter);
+        }
+    }
+    forms.SetEnabled(btnTurnOFF, true);
+    Focus(cboHour);
+    PressWith(VK_MENU, 'F');
+    WaitForEvents(1);
+    EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(btnTurnOFF)"});
+}
+
+TEST_F(Win32FormsTest, EnterClicksTheDefaultButtonOrTheFocusedOneAndEscTheCancelButton) {
+    struct Case {
+        const char* what;
+        int focus;
+        WORD key;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"Enter in a list", lstOptions, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Enter in a picker", cboSecond, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Enter on the exit button", btnExit, VK_RETURN, {"Click(btnExit)"}},
+        {"Enter back in a list", lstExtra, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Esc in a list", lstOptions, VK_ESCAPE, {"Click(btnExit)"}},
+        {"Esc on the arm button", btnTurnON, VK_ESCAPE, {"Click(btnExit)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Focus(c.focus);
+        Press(c.key);
+        WaitForEvents(c.events.size());
+        EXPECT_EQ(recorder.events, c.events);
+    }
+    forms.SetEnabled(btnTurnON, false);
+    Focus(lstOptions);
+    Press(VK_RETURN);
+    Settle();
+    EXPECT_TRUE(recorder.events.empty()) << "a disabled default button is not clicked";
+}
+
+TEST_F(Win32FormsTest, DisablingTheFocusedControlHandsTheFocusOn) {
+    Focus(btnTurnON);
+    forms.SetEnabled(btnTurnON, false);
+    EXPECT_EQ(FocusedId(), btnExit);
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+TEST_F(Win32FormsTest, HidingAndShowingKeepsTheFocusWhereItWas) {
+    Focus(lstExtra);
+    forms.Hide();
+    Settle();
+    forms.Show();
+    ::SetForegroundWindow(forms.Window());
+    Settle();
+    EXPECT_EQ(FocusedId(), lstExtra);
+}
+
+// As arming from the tray does while the window is hidden: the control that had the focus is
+// disabled meanwhile, and the keyboard must still reach a control when the window is back.
+TEST_F(Win32FormsTest, AFocusedControlDisabledWhileHiddenHandsTheFocusOnWhenShown) {
+    Focus(lstExtra);
+    forms.Hide();
+    Settle();
+    forms.SetEnabled(btnTurnOFF, true);
+    for (int id : {btnTurnON, cboHour, cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra}) {
+        forms.SetEnabled(id, false);
+    }
+    forms.Show();
+    ::SetForegroundWindow(forms.Window());
+    Settle();
+    recorder.events.clear();
+    Press(VK_RETURN);
+    WaitForEvents(1);
+    EXPECT_EQ(FocusedId(), btnTurnOFF);
+    EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(btnTurnOFF)"});
+}
+
+TEST_F(Win32FormsTest, SetFocusMovesTheDefaultButtonWithTheFocus) {
+    forms.SetEnabled(btnTurnOFF, true);
+    forms.SetFocus(btnTurnOFF);
+    Settle();
+    EXPECT_EQ(forms.FocusedControl(), btnTurnOFF);
+    const auto style = [this](int id) { return ::GetWindowLongW(Control(id), GWL_STYLE) & BS_TYPEMASK; };
+    EXPECT_EQ(style(btnTurnOFF), BS_DEFPUSHBUTTON);
+    EXPECT_EQ(style(btnTurnON), BS_PUSHBUTTON);
+    forms.SetFocus(lstOptions);
+    Settle();
+    EXPECT_EQ(style(btnTurnON), BS_DEFPUSHBUTTON) << "the designed default is back where no button has the focus";
+    EXPECT_EQ(style(btnTurnOFF), BS_PUSHBUTTON);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window's own events
+
+TEST_F(Win32FormsTest, CloseRequestsAskTheProgramWithTheirCause) {
+    recorder.cancelUnload = true;
+    ::SendMessageW(forms.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::SendMessageW(forms.Window(), WM_CLOSE, 0, 0);
+    forms.Unload();
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"QueryUnload(0)", "QueryUnload(3)", "QueryUnload(1)"}));
+    EXPECT_TRUE(forms.IsLoaded());
+    EXPECT_TRUE(::IsWindow(forms.Window()));
+
+    recorder.cancelUnload = false;
+    recorder.events.clear();
+    const HWND window = forms.Window();
+    forms.Unload();
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"QueryUnload(1)", "Unload"}));
+    EXPECT_FALSE(forms.IsLoaded());
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(forms.RunMessageLoop(), 0) << "nothing left to run";
+}
+
+TEST_F(Win32FormsTest, AnUnloadFromAHandlerEndsTheMessageLoop) {
+    recorder.onClick = [this](int id) {
+        if (id == btnExit) forms.Unload();
+    };
+    ::PostMessageW(forms.Window(), WM_COMMAND, MAKEWPARAM(btnExit, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(btnExit)));
+    EXPECT_EQ(forms.RunMessageLoop(), 0);
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "QueryUnload(1)", "Unload"}));
+}
+
+// A click sent from outside is handled inside GetMessage, which returns no posted message after
+// it: only the window's end can tell the loop to stop.
+TEST_F(Win32FormsTest, AnUnloadSentFromAnotherThreadEndsTheMessageLoop) {
+    recorder.onClick = [this](int id) {
+        if (id == btnExit) forms.Unload();
+    };
+    const DWORD loopThread = ::GetCurrentThreadId();
+    const HWND exitButton = Control(btnExit);
+    UniqueHandle loopEnded(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    bool watchdogFired = false;
+    std::thread outside([&] {
+        ::SendMessageW(exitButton, BM_CLICK, 0, 0);
+        // Should the loop not end, it is woken after a while, so that the test fails, not hangs.
+        if (::WaitForSingleObject(loopEnded.get(), 10000) == WAIT_TIMEOUT) {
+            watchdogFired = true;
+            ::PostThreadMessageW(loopThread, WM_QUIT, 0, 0);
+        }
+    });
+    const int code = forms.RunMessageLoop();
+    ::SetEvent(loopEnded.get());
+    outside.join();
+    EXPECT_FALSE(watchdogFired) << "the loop waited on after the window had gone";
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(forms.IsLoaded());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "QueryUnload(1)", "Unload"}));
+}
+
+TEST_F(Win32FormsTest, DoEventsHandsTheQuitMessageOnToTheLoop) {
+    forms.Unload();
+    forms.DoEvents();
+    forms.DoEvents();
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "still there for the loop";
+    EXPECT_EQ(forms.RunMessageLoop(), 0);
+    EXPECT_FALSE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the loop took it";
+}
+
+TEST_F(Win32FormsTest, TheSessionMayEndAndTheProgramIsToldWhenItDoes) {
+    EXPECT_EQ(::SendMessageW(forms.Window(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    ::SendMessageW(forms.Window(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(recorder.events.empty());
+    ::SendMessageW(forms.Window(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(recorder.events, std::vector<std::string>{"EndSession"});
+}
+
+TEST_F(Win32FormsTest, TheTrayReportsThroughItsOwnMessageOnly) {
+    ::SendMessageW(forms.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(0x204, 0));
+    ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_RBUTTONDOWN);
+    ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_LBUTTONDBLCLK);
+    ::SendMessageW(forms.Window(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"TrayNotify(516)", "TrayNotify(515)", "TaskbarCreated"}));
+}
+
+TEST_F(Win32FormsTest, TheTimerTicksOnlyWhileEnabled) {
+    EXPECT_FALSE(forms.Enabled(tmrShutdown));
+    forms.SetEnabled(tmrShutdown, true);
+    WaitForEvents(2);
+    forms.SetEnabled(tmrShutdown, false);
+    Settle();
+    const std::size_t ticks = recorder.events.size();
+    EXPECT_GE(ticks, 2u);
+    EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), "Timer(tmrShutdown)"),
+              static_cast<std::ptrdiff_t>(ticks));
+    ::Sleep(400);
+    Settle();
+    EXPECT_EQ(recorder.events.size(), ticks);
+}
+
+// Chooses in the open popup menu from a timer the menu's own loop dispatches.
+struct MenuScript {
+    static inline std::function<void(HWND)> action;
+    static inline bool sawMenu = false;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND menu = ::FindWindowW(L"#32768", nullptr);
+        if (!menu || !::IsWindowVisible(menu)) return;
+        ::KillTimer(nullptr, timer);
+        sawMenu = true;
+        action(menu);
+    }
+};
+
+TEST_F(Win32FormsTest, PopupMenuRaisesItsOwnClickFirstAndTheChosenItemAfterItCloses) {
+    struct Case {
+        const char* what;
+        std::vector<WORD> keys;  // posted to the open menu
+        bool openingDisablesHide;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"an enabled item", {'H'}, false, {"Click(mnuPopup)", "Click(mnuPopupHide)"}},
+        {"the exit item", {'E'}, false, {"Click(mnuPopup)", "Click(mnuPopupExit)"}},
+        {"a disabled item", {'F', VK_ESCAPE}, false, {"Click(mnuPopup)"}},
+        {"an item the opening handler disabled", {'H', VK_ESCAPE}, true, {"Click(mnuPopup)"}},
+        {"nothing", {VK_ESCAPE}, false, {"Click(mnuPopup)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        recorder.onClick = [&](int id) {
+            if (id == mnuPopup) forms.SetEnabled(mnuPopupHide, !c.openingDisablesHide);
+        };
+        bool hideEnabledWhenShown = false;
+        MenuScript::sawMenu = false;
+        MenuScript::action = [&](HWND menu) {
+            hideEnabledWhenShown = forms.Enabled(mnuPopupHide);
+            for (WORD key : c.keys) ::PostMessageW(menu, WM_KEYDOWN, key, 0);
+        };
+        recorder.events.clear();
+        ::SetTimer(nullptr, 0, 50, MenuScript::Tick);
+        forms.PopupMenu(mnuPopup);
+        EXPECT_TRUE(MenuScript::sawMenu);
+        EXPECT_EQ(hideEnabledWhenShown, !c.openingDisablesHide) << "the opening handler ran before it showed";
+        EXPECT_EQ(recorder.events, c.events);
+        Settle();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Placement, state and DPI
+
+TEST_F(Win32FormsTest, PositionIsInScreenTwips) {
+    forms.SetLeft(200 * forms.TwipsPerPixel());
+    forms.SetTop(150 * forms.TwipsPerPixel());
+    RECT rect{};
+    ::GetWindowRect(forms.Window(), &rect);
+    EXPECT_EQ(rect.left, 200);
+    EXPECT_EQ(rect.top, 150);
+    EXPECT_FLOAT_EQ(forms.Left(), 200 * forms.TwipsPerPixel());
+    EXPECT_FLOAT_EQ(forms.Top(), 150 * forms.TwipsPerPixel());
+    const ScreenRect seen = forms.WindowRect();
+    EXPECT_EQ(seen.left, rect.left);
+    EXPECT_EQ(seen.bottom, rect.bottom);
+}
+
+TEST_F(Win32FormsTest, MinimiseHideAndNormalLeavesTheWindowHiddenNormalAndInPlace) {
+    const ScreenRect before = forms.WindowRect();
+    forms.SetWindowState(WindowState::Minimized);
+    Settle();
+    EXPECT_EQ(forms.GetWindowState(), WindowState::Minimized);
+    forms.Hide();
+    forms.SetWindowState(WindowState::Normal);
+    Settle();
+    EXPECT_FALSE(forms.Visible());
+    EXPECT_EQ(forms.GetWindowState(), WindowState::Normal);
+    EXPECT_EQ(forms.WindowRect().left, before.left) << "the place it will show at";
+    EXPECT_EQ(forms.WindowRect().top, before.top);
+
+    forms.Show();
+    Settle();
+    EXPECT_TRUE(forms.Visible());
+    EXPECT_FALSE(::IsIconic(forms.Window()));
+    RECT rect{};
+    ::GetWindowRect(forms.Window(), &rect);
+    EXPECT_EQ(rect.left, before.left);
+    EXPECT_EQ(rect.top, before.top);
+    EXPECT_EQ(rect.right - rect.left, before.right - before.left);
+}
+
+TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
+    for (int dpi : {144, 120, 192, 96}) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        RECT suggested{};
+        ::GetWindowRect(forms.Window(), &suggested);
+        ::SendMessageW(forms.Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(forms.Dpi(), dpi);
+        EXPECT_FLOAT_EQ(forms.TwipsPerPixel(), 1440.0f / static_cast<float>(dpi));
+        const FormGeometry geometry = LayoutForm(FrmMainSpec(), dpi);
+        RECT client{};
+        ::GetClientRect(forms.Window(), &client);
+        EXPECT_EQ(client.right, geometry.clientWidth);
+        EXPECT_EQ(client.bottom, geometry.clientHeight);
+        for (int id : {btnExit, lstOptions, cboMinute, Label1}) {
+            RECT rect{};
+            ::GetWindowRect(Control(id), &rect);
+            ::MapWindowPoints(nullptr, forms.Window(), reinterpret_cast<POINT*>(&rect), 2);
+            const PixelRect& expected = geometry.Find(id)->rect;
+            EXPECT_EQ((PixelRect{rect.left, rect.top, rect.right, rect.bottom}), expected) << NameOf(id);
+        }
+        EXPECT_EQ(::SendMessageW(Control(lstOptions), LB_GETITEMHEIGHT, 0, 0), geometry.Find(lstOptions)->rowHeight);
+        EXPECT_EQ(DroppedRows(cboSecond), 8);
+        LOGFONTW logFont{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(btnExit), WM_GETFONT, 0, 0)), sizeof logFont,
+                     &logFont);
+        EXPECT_EQ(logFont.lfHeight, -FontPixelHeight(9.0f, dpi));
+        EXPECT_STREQ(logFont.lfFaceName, L"宋体");
+    }
+}
+
+}  // namespace
+}  // namespace brellix::platform::win32::test
