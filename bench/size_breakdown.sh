@@ -2,6 +2,7 @@
 # Where the bytes of Brellix.exe come from: links it once more with a map file and sums the
 # sections kept from each object. The linker keeps every function of an object it pulls in that
 # has unwind data, so an object counts whole: drop the reference that pulls it, not its callers.
+# The product's own code is optimised at link time and shows as one or more *.ltrans.o.
 #   bench/size_breakdown.sh [mingw-build-dir [rows]]   (default: build/bench-mingw, 40 rows)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."

@@ -44,7 +44,7 @@ struct NotifyIconData {
     std::uint32_t uFlags = 0;
     std::uint32_t uCallbackMessage = 0;
     IconHandle hIcon = nullptr;
-    std::wstring szTip;  // at most 63 characters reach the shell
+    std::wstring szTip;  // the Win32 backend passes the first 127 characters to the shell
 };
 
 class Os {

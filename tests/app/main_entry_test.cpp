@@ -51,6 +51,8 @@ TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
         ProgramState state;
         EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
         EXPECT_EQ(os.CallsNamed({"ExitWindowsEx", "EnableShutdownPrivilege"}), Calls{});
+        // The window's controls rely on this one initialisation: the forms runtime makes none.
+        EXPECT_EQ(os.CallsNamed({"InitCommonControls"}), Calls{"InitCommonControls()"});
     }
 }
 

@@ -25,9 +25,10 @@ char* argv[] = {name, nullptr};
 class Recorder : public FormEvents {
 public:
     std::vector<int> clicks;
+    std::vector<std::pair<int, int>> itemChecks;
     void Form_Load() override {}
     void OnClick(int id) override { clicks.push_back(id); }
-    void OnItemCheck(int, int) override {}
+    void OnItemCheck(int id, int item) override { itemChecks.emplace_back(id, item); }
     void OnTimer(int) override {}
     bool OnQueryUnload(UnloadMode) override { return false; }
     void OnUnload() override {}
@@ -96,10 +97,29 @@ TEST_F(QtFrmMain, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
     QAccessibleInterface* checked = QAccessible::queryAccessibleInterface(list->Row(1));
     QAccessibleInterface* unchecked = QAccessible::queryAccessibleInterface(list->Row(2));
     ASSERT_TRUE(checked && unchecked);
+    QAccessibleInterface* listInterface = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(listInterface);
+    EXPECT_EQ(listInterface->role(), QAccessible::List);
+    EXPECT_EQ(listInterface->text(QAccessible::Name), "选项");
+    EXPECT_EQ(listInterface->childCount(), 4);
     EXPECT_EQ(checked->role(), QAccessible::CheckBox);
     EXPECT_TRUE(checked->state().checked);
     EXPECT_FALSE(unchecked->state().checked);
     EXPECT_EQ(checked->text(QAccessible::Name), "关闭电源");
+}
+
+TEST_F(QtFrmMain, AScreenReadersToggleActsAsAClickOnTheBox) {
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
+    forms.SetSelected(ui::lstOptions, 1, true);
+    recorder.clicks.clear();
+    recorder.itemChecks.clear();
+    QAccessibleInterface* row = QAccessible::queryAccessibleInterface(list->Row(2));
+    ASSERT_TRUE(row && row->actionInterface());
+    row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(forms.Selected(ui::lstOptions, 2));
+    EXPECT_EQ(forms.ListIndex(ui::lstOptions), 2);
+    EXPECT_EQ(recorder.itemChecks, (std::vector<std::pair<int, int>>{{ui::lstOptions, 2}}));
+    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::lstOptions}));
 }
 
 TEST_F(QtFrmMain, AnUnloadBeforeTheMessageLoopLeavesLaterPopupsWaitingForTheUser) {

@@ -2,6 +2,8 @@
 // manager handles it, the window's own events, its place, state and DPI.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -370,6 +372,22 @@ TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
         EXPECT_EQ(logFont.lfHeight, -FontPixelHeight(9.0f, dpi));
         EXPECT_STREQ(logFont.lfFaceName, L"宋体");
     }
+}
+
+// The backend catches nothing: a fault in a handler reaches the top of the program, where nothing
+// catches it either and so it ends the program (here in a second process), whether its message
+// came through the message loop or was sent straight from user32. Nothing swallows it on the way.
+TEST_F(Win32FormsTest, AFaultInAHandlerEndsTheProgram) {
+    recorder.onTrayNotify = [](std::uint32_t) { throw std::runtime_error("tray handler failed"); };
+    recorder.onClick = [](int) { throw std::runtime_error("click handler failed"); };
+    // As in the program: no handler above the forms (GoogleTest's own would catch it).
+    const auto uncaught = [](auto&& statement) noexcept { statement(); };
+    EXPECT_DEATH(uncaught([&] {
+                     ::PostMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_RBUTTONDOWN);
+                     forms.DoEvents();
+                 }),
+                 "tray handler failed");
+    EXPECT_DEATH(uncaught([&] { ::SendMessageW(Control(btnTurnON), BM_CLICK, 0, 0); }), "click handler failed");
 }
 
 }  // namespace

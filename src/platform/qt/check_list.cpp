@@ -1,7 +1,10 @@
 #include "platform/qt/check_list.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
@@ -50,9 +53,10 @@ void CheckList::AddRow(const QString& text) {
     row->onTextPressed = [this, item] {
         if (onUserClickedRow) onUserClickedRow(item);
     };
-    // clicked: a user's or an assistive tool's toggle, never a change made from code.
-    connect(row, &QCheckBox::clicked, this, [this, item] {
-        if (onUserToggled) onUserToggled(item);
+    // Every toggle but the list's own: the mouse on the box, and a screen reader's Toggle action,
+    // which toggles without a click.
+    connect(row, &QCheckBox::toggled, this, [this, item] {
+        if (!changingFromCode_ && onUserToggled) onUserToggled(item);
     });
     rows_.push_back(row);
     row->show();
@@ -60,7 +64,10 @@ void CheckList::AddRow(const QString& text) {
 
 bool CheckList::Checked(int item) const { return Row(item)->isChecked(); }
 
-void CheckList::SetChecked(int item, bool checked) { Row(item)->setChecked(checked); }
+void CheckList::SetChecked(int item, bool checked) {
+    const QScopedValueRollback quiet(changingFromCode_, true);
+    Row(item)->setChecked(checked);
+}
 
 void CheckList::SetCurrent(int item) {
     current_ = item;
@@ -98,6 +105,23 @@ void CheckList::keyPressEvent(QKeyEvent* event) {
             return;
         default: QFrame::keyPressEvent(event);
     }
+}
+
+namespace {
+
+QAccessibleInterface* CheckListInterface(const QString&, QObject* object) {
+    auto* list = dynamic_cast<CheckList*>(object);
+    return list ? new QAccessibleWidget(list, QAccessible::List) : nullptr;
+}
+
+}  // namespace
+
+void InstallCheckListAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(CheckListInterface);
+        return true;
+    }();
+    (void)installed;
 }
 
 }  // namespace brellix::platform::qt

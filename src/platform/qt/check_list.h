@@ -37,8 +37,8 @@ public:
     int Current() const { return current_; }
     void SetCurrent(int item);
 
-    // A user's toggle of a row (mouse on the box, an assistive tool): the row is checked or
-    // unchecked already.
+    // A user's toggle of a row (mouse on the box, a screen reader): the row is checked or
+    // unchecked already. Changes made through SetChecked raise nothing.
     std::function<void(int item)> onUserToggled;
     // The user clicked a row's text.
     std::function<void(int item)> onUserClickedRow;
@@ -56,6 +56,11 @@ private:
     std::vector<CheckRow*> rows_;  // owned by this widget as their parent
     int rowHeight_;
     int current_ = -1;
+    bool changingFromCode_ = false;
 };
+
+// Makes screen readers see a CheckList as a list of check boxes rather than a plain frame; once
+// per process, before the first list is shown.
+void InstallCheckListAccessibility();
 
 }  // namespace brellix::platform::qt

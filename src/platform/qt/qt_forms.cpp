@@ -110,6 +110,7 @@ void QtForms::EnsureApplication() {
 void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     EnsureApplication();
     SubstituteWindowsFonts();
+    InstallCheckListAccessibility();
     events_ = &events;
     icon_ = QIcon(":/brellix/brellix.ico");
     CreateWindow(spec);

@@ -114,7 +114,7 @@ bool QtOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_vi
 
 bool QtOs::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
     if (data.hWnd != forms_.hWnd() || !forms_.Tray()) return false;
-    const QString tip = QString::fromStdWString(data.szTip.substr(0, 63));
+    const QString tip = QString::fromStdWString(data.szTip);
     switch (message) {
         case 0: return forms_.Tray()->Add(tip);
         case 1: return forms_.Tray()->Modify(tip);

@@ -271,20 +271,15 @@ private:
         return S_OK;
     }
 
-    // A string property of a valid child; nothing of the standard library escapes to the caller.
+    // A string property of a valid child. The backend is built without exceptions: a failed
+    // allocation ends the program here as anywhere else.
     template <class Producer>
     HRESULT Answer(const VARIANT& child, BSTR* out, Producer&& produce) const {
         if (!out) return E_POINTER;
         *out = nullptr;
         LONG row = 0;
         if (const HRESULT valid = Row(child, row); FAILED(valid)) return valid;
-        try {
-            return produce(row);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_FAIL;
-        }
+        return produce(row);
     }
     HRESULT NoString(const VARIANT& child, BSTR* out) const {
         return Answer(child, out, [](LONG) { return DISP_E_MEMBERNOTFOUND; });

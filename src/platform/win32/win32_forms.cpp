@@ -45,8 +45,6 @@ Win32Forms::~Win32Forms() {
 void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     if (Window()) return;
     WithdrawQuit();  // the end of an earlier window of this form must not end the new one's loop
-    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&classes);
 
     spec_ = spec;
     events_ = &events;

@@ -28,6 +28,7 @@ bool Win32Os::AnotherInstanceRunning() {
     return exists;
 }
 
+// The program's one initialisation of the common controls, before any window exists.
 void Win32Os::InitCommonControls() {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&init);
