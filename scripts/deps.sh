@@ -7,7 +7,10 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick fonts-wqy-microhei locales
   clang libclang-rt-14-dev valgrind zip
-  qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config
+  # The Linux desktop program (Qt 6) and its private test desktop: buses, mock logind, tray hosts,
+  # screen reader access, session management, the .deb's tools.
+  qt6-base-dev qt6-qpa-plugins libxcb1-dev dbus dbus-x11 python3-dbus python3-gi python3-dbusmock trayer
+  x11-xserver-utils xauth x11-session-utils python3-pyatspi at-spi2-core file dpkg-dev pkg-config
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and runs every test: native, the Win32 backends
-# under Wine, and end-to-end under Wine in a private Xvfb.
+# Installs what is missing, builds every preset and runs every test: native, the Linux desktop
+# program (Qt contract tests, end-to-end on a private headless desktop, its .deb installed and
+# run), the Win32 backends under Wine, and end-to-end under Wine in a private Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,16 @@ echo "== native build and tests"
 cmake --preset native > /dev/null
 cmake --build --preset native
 ctest --preset native -j2
+
+echo "== Linux desktop build (Qt 6): contract tests, end-to-end on a private headless desktop"
+cmake --preset linux > /dev/null
+cmake --build --preset linux -j2
+ctest --preset linux
+
+echo "== Linux .deb, installed and run against the mock logind"
+version=$(sed -nE 's/^project\(Brellix VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+(cd build/linux && cpack -G DEB > /dev/null)
+bash tests/e2e-linux/install_deb.sh "build/linux/brellix_${version}_amd64.deb"
 
 echo "== fuzzing: profile reader and writer, command line, settings through start and exit (bounded)"
 scripts/fuzz.sh 15

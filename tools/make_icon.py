@@ -4,13 +4,15 @@ door on a transparent background, as one icon group with four images (16x16 and 
 256-colour palette, 16x16 and 32x32 in 32-bit colour with alpha).
 
 Writes res/brellix.ico and the pieces the resource script takes separately, so that the images
-keep the fixed resource ids 30001 to 30004: res/icon/*.bin and res/brellix_icon.rc.
+keep the fixed resource ids 30001 to 30004: res/icon/*.bin and res/brellix_icon.rc; and the same
+images as PNGs for Linux desktops: res/linux/brellix-16.png and brellix-32.png.
 With --check it writes nothing and fails when the committed files differ from what it draws.
 Standard library only."""
 
 import pathlib
 import struct
 import sys
+import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 RES = ROOT / "res"
@@ -132,6 +134,18 @@ def image_32bit(size):
     return info_header(size, 32, 0) + pixels + mask_rows(rows)
 
 
+def png(size):
+    """The 32-bit image as a PNG (8-bit RGBA, no filter): the Linux desktop's icon."""
+    rows = render(size, 4)
+    raw = b"".join(b"\0" + bytes(v for pixel in row for v in pixel) for row in rows)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
 # (resource id, size, bits per pixel, drawing) in the group's order.
 IMAGES = [
     (30001, 16, 8, image_8bit),
@@ -170,6 +184,8 @@ def build():
         files[name] = blob
         lines.append(f'{rid} 3 "{name}"')
     files["brellix_icon.rc"] = ("\n".join(lines) + "\n").encode("ascii")
+    for size in SCENES:
+        files[f"linux/brellix-{size}.png"] = png(size)
     return files
 
 

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Pictures of the native Linux program on a private headless desktop (no window manager, so no
+# frame; trayer as the tray), with settings for an evening's schedule (11:30:00 PM, power off,
+# force): the main window at 96 DPI and at 144 DPI (Xft.dpi), and the tray icon's popup menu.
+# Usage: scripts/screenshot-linux.sh [brellix binary] [output dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+binary=$(realpath "${1:-build/linux/brellix}")
+out=$(realpath "${2:-docs/screenshots}")
+source scripts/linux-desktop.sh
+
+run=$(mktemp -d "$PWD/build/screenshot-linux.XXXXXX")
+app=
+cleanup() {
+  [[ -n $app ]] && kill "$app" 2> /dev/null
+  local desktop
+  for desktop in "$run"/dpi*; do linux_desktop_stop "$desktop"; done
+  rm -rf "$run"
+}
+trap cleanup EXIT
+
+# Starts brellix from a fresh directory with the evening's settings; $win is its window.
+start_brellix() {
+  local dir=$run/app.$1
+  mkdir -p "$dir"
+  cp "$binary" "$dir/brellix"
+  printf '%s\n' '[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' 'Hour=11' 'Minute=30' 'Second=0' \
+    'AMPM=PM' '[Position]' 'Left=600' 'Top=600' > "$dir/Brellix.ini"
+  "$dir/brellix" > "$dir/out" 2>&1 &
+  app=$!
+  win=
+  for _ in $(seq 200); do
+    win=$(xdotool search --onlyvisible --name '^Vospel' 2> /dev/null | head -1 || true)
+    [[ -n $win ]] && break
+    sleep 0.05
+  done
+  [[ -n $win ]] || { echo "screenshot-linux: the window did not show" >&2; exit 1; }
+  sleep 1  # time to paint: nothing in the window says when it has
+}
+
+stop_brellix() {
+  kill "$app"
+  wait "$app" 2> /dev/null || true
+  app=
+}
+
+# The window with a margin of the desktop around it, as the Windows picture has.
+shoot_window() {  # output
+  local x y w h margin=8
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  x=$X y=$Y w=$WIDTH h=$HEIGHT
+  import -window root "$run/screen.png"
+  convert "$run/screen.png" -crop "$((w + 2 * margin))x$((h + 2 * margin))+$((x - margin))+$((y - margin))" +repage "$1"
+  echo "saved $1 (${w}x${h})"
+}
+
+shoot_desktop() {  # name
+  linux_desktop_start "$run/$1"
+  linux_desktop_require_private_bus "$run/$1"
+}
+
+# 96 DPI, and the tray menu on the same desktop.
+shoot_desktop dpi96
+linux_desktop_start_trayer
+start_brellix 96
+shoot_window "$out/linux-main-window.png"
+icon=
+for _ in $(seq 100); do
+  icon=$(xwininfo -root -tree | awk '
+    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
+    inside && /\("brellix" / { print $1; exit }')
+  [[ -n $icon ]] && break
+  sleep 0.05
+done
+if [[ -n $icon ]]; then
+  xdotool mousemove --window "$icon" 8 8 click 3
+  sleep 1
+  import -window root "$run/screen.png"
+  # The bottom right corner: the tray and the menu above it.
+  convert "$run/screen.png" -gravity SouthEast -crop 360x260+0+0 +repage "$out/linux-tray-menu.png"
+  echo "saved $out/linux-tray-menu.png"
+  xdotool key Escape
+else
+  echo "screenshot-linux: the icon did not dock in trayer; no tray picture" >&2
+fi
+stop_brellix
+linux_desktop_stop "$run/dpi96"
+
+# 144 DPI through the X resources, as a desktop's scaling setting sets it.
+shoot_desktop dpi144
+printf 'Xft.dpi: 144\n' > "$run/dpi144/Xresources"
+xrdb -nocpp -merge "$run/dpi144/Xresources"
+start_brellix 144
+shoot_window "$out/linux-main-window-144dpi.png"
+stop_brellix

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Exit stores the settings (a changed picker, then Esc or a click on 退出); a second start ends at once while
+# one runs, with or without a keyword, and asks logind nothing; a new start after the exit shows
+# the window again with what was stored.
+source "$(dirname "$0")/lib.sh"
+
+# Default settings: 3:15:45 AM. Alt+M gives the minute picker the focus; Down picks the next minute.
+change_minute() {
+  press alt+m Down
+  # The picker's new value reaches the program before the exit key: the title stays, so wait a moment
+  # for the event queue rather than for something visible.
+  sleep 0.2
+}
+
+normal_hints() { xprop -id "$WIN" WM_NORMAL_HINTS | grep -oE '(minimum|maximum) size: [0-9]+ by [0-9]+' | tr '\n' ';'; }
+
+# 退出 sits at twips (3240, 2400), 1095 x 495: its middle at 96 DPI is (253, 177) in the client area.
+# (Alt+E is no way out: 执行(&E) shares the letter, so it moves the focus between the two.)
+exit_by() {  # Escape | click
+  if [[ $1 == Escape ]]; then press Escape; else xdotool mousemove --window "$WIN" 253 177 click 1; fi
+}
+
+for exit_key in Escape click; do
+  install_brellix
+  start_brellix
+  e2e_check "$exit_key: the window opens" wait_window 10
+  if [[ $exit_key == Escape ]]; then
+    e2e_expect_eq "the window's caption at start" "$(window_title)" "${BRELLIX_DESIGN_CAPTION:-Vospel - https://brellix.example.org}"
+    e2e_check "the window asks to stay on top (_NET_WM_STATE_ABOVE)" \
+      eval 'xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE'
+    e2e_expect_eq "the window has a fixed size: 4530 x 3735 twips at 96 DPI" "$(normal_hints)" \
+      "minimum size: 302 by 249;maximum size: 302 by 249;"
+  fi
+  change_minute
+  exit_by "$exit_key"
+  e2e_check "$exit_key ends the program" wait_app_end 10
+  e2e_expect_eq "$exit_key: the settings file holds the changed minute" "$(ini_value Shutdown Minute)" "16"
+  e2e_expect_eq "$exit_key: and the rest of the schedule" \
+    "$(ini_value Shutdown Hour) $(ini_value Shutdown Second) $(ini_value Shutdown AMPM) $(ini_value Options Selected) $(ini_value Extra Selected)" \
+    "3 45 AM 1 1"
+done
+
+# A second start while one runs.
+install_brellix
+start_brellix
+FIRST=$APP_PID
+e2e_check "the first start opens the window" wait_window 10
+for args in "" "poweroff"; do
+  mock_mark
+  # shellcheck disable=SC2086
+  run_brellix 5 $args
+  e2e_expect_eq "a second start \"$args\" ends at once, with status 0" "$APP_STATUS" "0"
+  e2e_expect_eq "a second start \"$args\" asks logind nothing" "$(end_calls)" ""
+  e2e_expect_eq "a second start \"$args\" shows no second window" "$(shown_windows | wc -l)" "1"
+done
+APP_PID=$FIRST
+e2e_check "the first instance runs on" app_running
+e2e_check "a second start writes no settings" test ! -e "$INI"
+press Escape
+e2e_check "the first instance ends on Esc" wait_app_end 10
+
+start_brellix
+e2e_check "a new start after the exit shows the window" wait_window 10
+press Escape
+wait_app_end 10
+
+e2e_finish

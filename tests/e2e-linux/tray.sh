@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The tray: an XEmbed icon in trayer (right click opens the menu, 隐藏 hides the window, a double
+# click shows it, 退出 ends the program) and a StatusNotifierItem registered with a watcher
+# (its dbusmenu carries the entries, Activate shows the window).
+source "$(dirname "$0")/lib.sh"
+
+SNI=("/usr/bin/python3" "$E2E_DIR/sni_client.py")
+
+# The id of the program's icon window inside trayer's panel (xwininfo's tree, indented by depth).
+tray_icon_window() {
+  xwininfo -root -tree 2> /dev/null | awk '
+    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
+    inside && /\("brellix" / { print $1; exit }'
+}
+icon_embedded() { [[ -n $(tray_icon_window) ]]; }
+
+# A mapped override-redirect window of the program other than its main window: the popup menu.
+popup_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --class brellix 2> /dev/null); do
+    xwininfo -id "$id" 2> /dev/null | grep -q 'Override Redirect State: yes' && ((id != ICON)) && return 0
+  done
+  return 1
+}
+
+# --- XEmbed: trayer as the tray ---
+linux_desktop_start_trayer || e2e_fail "trayer started"
+install_brellix
+start_brellix
+e2e_check "XEmbed: the window opens" wait_window 10
+e2e_check "XEmbed: the icon is embedded in trayer's panel" wait_for 10 icon_embedded
+ICON=$(tray_icon_window)
+if [[ -n $ICON ]]; then
+  e2e_check "XEmbed: no popup menu before the click" eval '! popup_shown'
+  xdotool mousemove --window "$ICON" 8 8 click 3
+  e2e_check "XEmbed: a right click opens the popup menu" wait_for 5 popup_shown
+  xdotool key h  # 隐藏(&H)
+  e2e_check "XEmbed: 隐藏 in the menu hides the window" wait_for 5 window_hidden
+  e2e_check "XEmbed: hidden, the program runs on" app_running
+  xdotool mousemove --window "$ICON" 8 8 click --repeat 2 --delay 80 1
+  e2e_check "XEmbed: a double click on the icon shows the window" wait_for 5 window_shown
+  xdotool mousemove --window "$ICON" 8 8 click 3
+  wait_for 5 popup_shown
+  xdotool key e  # 退出(&E)
+  e2e_check "XEmbed: 退出 in the menu ends the program" wait_app_end 10
+  e2e_expect_eq "XEmbed: the program ended normally" "${APP_STATUS:-}" "0"
+  e2e_check "XEmbed: 退出 stored the settings" test -s "$INI"
+fi
+
+# --- StatusNotifierItem: a watcher on the session bus, no XEmbed tray ---
+# A new desktop: Qt decides once per process, and trayer must not be there to take the icon.
+e2e_cleanup_desktop_and_restart() {
+  linux_desktop_stop "$E2E_RUN"
+  linux_desktop_start "$E2E_RUN" && linux_desktop_require_private_bus "$E2E_RUN"
+}
+e2e_cleanup_desktop_and_restart || exit 1
+linux_desktop_start_sni_watcher || e2e_fail "the watcher started"
+install_brellix
+start_brellix
+e2e_check "SNI: the window opens" wait_window 10
+e2e_check "SNI: the item registers with the watcher" wait_for 10 grep -q '^registered ' "$LINUX_DESKTOP_RUN/sni.log"
+ITEM=$(sed -n 's/^registered \([^ ]*\).*/\1/p' "$LINUX_DESKTOP_RUN/sni.log" | head -1)
+if [[ -n $ITEM ]]; then
+  e2e_expect_eq "SNI: its menu's entries" "$("${SNI[@]}" "$ITEM" labels)" "隐藏(_H) -显示(_S) 激活(_N) -取消(_F) 退出(_E)"
+  "${SNI[@]}" "$ITEM" click '隐藏(_H)'
+  e2e_check "SNI: 隐藏 from the host's menu hides the window" wait_for 5 window_hidden
+  "${SNI[@]}" "$ITEM" activate
+  e2e_check "SNI: Activate (a left click in the host) shows the window" wait_for 5 window_shown
+  "${SNI[@]}" "$ITEM" click '退出(_E)'
+  e2e_check "SNI: 退出 from the host's menu ends the program" wait_app_end 10
+  e2e_expect_eq "SNI: the program ended normally" "${APP_STATUS:-}" "0"
+  e2e_check "SNI: 退出 stored the settings" test -s "$INI"
+fi
+
+e2e_finish
