@@ -17,6 +17,18 @@ std::string FileNameSafe(std::string text) {
     return text;
 }
 
+// The package manager's directories: root may write them, but a packaged program run as root
+// must not leave its settings among the system's programs.
+bool IsSystemDirectory(const std::string& directory) {
+    for (const char* system : {"/usr", "/bin", "/sbin", "/lib", "/opt"}) {
+        const std::size_t length = std::char_traits<char>::length(system);
+        if (directory.compare(0, length, system) == 0 && (directory.size() == length || directory[length] == '/')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::wstring JoinCommandLine(const std::vector<std::wstring>& argv) {
@@ -28,9 +40,9 @@ std::wstring JoinCommandLine(const std::vector<std::wstring>& argv) {
 }
 
 std::string ChooseSettingsDirectory(const SettingsPlace& place) {
-    if (!place.executableDirectory.empty() && (place.executableDirectoryWritable || place.fileBesideExecutable)) {
-        return place.executableDirectory;
-    }
+    const std::string& beside = place.executableDirectory;
+    const bool keepsFilesHere = place.executableDirectoryWritable && !IsSystemDirectory(beside);
+    if (!beside.empty() && (keepsFilesHere || place.fileBesideExecutable)) return beside;
     if (IsAbsolute(place.xdgConfigHome)) return *place.xdgConfigHome + "/Brellix";
     if (IsAbsolute(place.home)) return *place.home + "/.config/Brellix";
     return {};

@@ -21,8 +21,8 @@ struct SettingsPlace {
     std::optional<std::string> home;
 };
 
-// Beside the executable when that directory is writable or already holds the file (a portable
-// copy); otherwise $XDG_CONFIG_HOME/Brellix, an unset or relative one meaning ~/.config. Empty
+// Beside the executable when that directory is writable (and no system directory such as /usr/bin,
+// which root could write) or already holds the file (a portable copy); otherwise $XDG_CONFIG_HOME/Brellix, an unset or relative one meaning ~/.config. Empty
 // when none of these can be known.
 std::string ChooseSettingsDirectory(const SettingsPlace& place);
 

@@ -47,6 +47,7 @@ SessionEndWatch::SessionEndWatch(std::function<void()> endSession, std::function
     // X11 session management: the session is about to end. saveStateRequest also comes when the
     // program merely registers with the session manager, so it is not the end.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endSession_(); });
+    qGuiApp->installEventFilter(this);
     WatchSignals();
     WatchLogind();
 }
@@ -55,6 +56,13 @@ SessionEndWatch::~SessionEndWatch() {
     if (!signalNotifier_) return;
     HandleWith(SIG_DFL);
     signalPipeWrite.store(-1);
+}
+
+bool SessionEndWatch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != qGuiApp || event->type() != QEvent::Quit) return false;
+    endSession_();
+    quit_();
+    return true;
 }
 
 void SessionEndWatch::WatchSignals() {

@@ -1,9 +1,10 @@
 // The end of the session reaching the program, whichever way it comes: X11 session management,
 // logind's PrepareForShutdown (held back by a delay inhibitor until the settings are stored), or
-// SIGTERM, SIGHUP and SIGINT. None of them is ever delayed beyond storing the settings.
+// SIGTERM, SIGHUP and SIGINT, or the session manager's order to quit. None of them is ever delayed beyond storing the settings.
 #pragma once
 
 #include <QDBusUnixFileDescriptor>
+#include <QEvent>
 #include <QObject>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -23,6 +24,11 @@ public:
     ~SessionEndWatch() override;
 
     bool HoldsInhibitor() const { return inhibitor_.isValid(); }
+
+protected:
+    // The session manager's "die" reaches the program as the application's Quit event, which Qt
+    // answers by closing every window; a window that hides on close would keep the session waiting.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private Q_SLOTS:
     // A D-Bus signal's receiver: QtDBus connects signals by slot name only.
