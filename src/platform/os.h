@@ -12,6 +12,15 @@ namespace brellix::platform {
 using WindowHandle = void*;
 using IconHandle = void*;
 
+// The flags of ExitWindowsEx, in which the seam asks for the end of the session on every platform
+// (named so that they never meet the <windows.h> macros).
+inline constexpr std::uint32_t kExitLogoff = 0x00;
+inline constexpr std::uint32_t kExitShutdown = 0x01;
+inline constexpr std::uint32_t kExitReboot = 0x02;
+inline constexpr std::uint32_t kExitForce = 0x04;
+inline constexpr std::uint32_t kExitPowerOff = 0x08;
+inline constexpr std::uint32_t kExitForceIfHung = 0x10;
+
 // The ANSI OSVERSIONINFO: five 32-bit fields and a 128-character service-pack text (148 bytes).
 struct OsVersionInfo {
     std::uint32_t dwOSVersionInfoSize = 0;

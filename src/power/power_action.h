@@ -6,15 +6,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/os.h"
+
 namespace brellix::power {
 
-// ExitWindowsEx flag values (named so that they never meet the <windows.h> macros).
-inline constexpr std::uint32_t kExitLogoff = 0x00;
-inline constexpr std::uint32_t kExitShutdown = 0x01;
-inline constexpr std::uint32_t kExitReboot = 0x02;
-inline constexpr std::uint32_t kExitForce = 0x04;
-inline constexpr std::uint32_t kExitPowerOff = 0x08;
-inline constexpr std::uint32_t kExitForceIfHung = 0x10;
+using platform::kExitForce;
+using platform::kExitForceIfHung;
+using platform::kExitLogoff;
+using platform::kExitPowerOff;
+using platform::kExitReboot;
+using platform::kExitShutdown;
 
 struct Choice {
     std::wstring_view itemText;  // as the window lists it

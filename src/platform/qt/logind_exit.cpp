@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/os.h"
+
 namespace brellix::platform::qt {
 
 namespace {
@@ -42,10 +44,10 @@ bool EndSessionThroughLogind(std::uint32_t flags, SessionEndCalls& calls, std::u
                              std::ostream& diagnostics) {
     // Both force modes make the same power call: logind asks no application either way, and
     // inhibitors are honoured, since ignoring them would need an administrator's password.
-    if (flags & kEwxPowerOff) return Accepted(calls.PowerOff(), "PowerOff", diagnostics);
-    if (flags & kEwxReboot) return Accepted(calls.Reboot(), "Reboot", diagnostics);
-    if (flags & kEwxShutdown) return ShutDown(calls, diagnostics);
-    return LogOff(calls, (flags & kEwxForce) != 0, pid, diagnostics);
+    if (flags & kExitPowerOff) return Accepted(calls.PowerOff(), "PowerOff", diagnostics);
+    if (flags & kExitReboot) return Accepted(calls.Reboot(), "Reboot", diagnostics);
+    if (flags & kExitShutdown) return ShutDown(calls, diagnostics);
+    return LogOff(calls, (flags & kExitForce) != 0, pid, diagnostics);
 }
 
 }  // namespace brellix::platform::qt

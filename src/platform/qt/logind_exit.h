@@ -35,13 +35,6 @@ public:
     virtual BusAnswer LogOutThroughSessionManager() = 0;
 };
 
-inline constexpr std::uint32_t kEwxLogoff = 0;
-inline constexpr std::uint32_t kEwxShutdown = 1;
-inline constexpr std::uint32_t kEwxReboot = 2;
-inline constexpr std::uint32_t kEwxForce = 4;
-inline constexpr std::uint32_t kEwxPowerOff = 8;
-inline constexpr std::uint32_t kEwxForceIfHung = 0x10;
-
 // ExitWindowsEx(flags) on logind. True when the request was accepted; otherwise false and one
 // line "brellix: <Method> refused: <error>" on diagnostics.
 bool EndSessionThroughLogind(std::uint32_t flags, SessionEndCalls& calls, std::uint32_t pid,
