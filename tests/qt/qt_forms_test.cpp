@@ -91,6 +91,10 @@ TEST_F(QtFrmMain, TabGoesThroughTheControlsByTabIndex) {
     }
 }
 
+TEST_F(QtFrmMain, TheWindowOpensWithTheFocusOnTheFirstControlInTabOrder) {
+    EXPECT_EQ(forms.FocusedControl(), ui::cboHour) << "not the default button, as a dialog would have it";
+}
+
 TEST_F(QtFrmMain, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
     forms.SetSelected(ui::lstOptions, 1, true);
     auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));

@@ -276,6 +276,9 @@ void QtForms::SetTabOrderAndBuddies() {
         const Control* control = ordered[i];
         if (TakesFocus(control->spec.type)) {
             if (previous) QWidget::setTabOrder(previous, control->widget);
+            // The window opens with the focus on the first control in tab order, as on Windows
+            // (a dialog would otherwise give it to its default button).
+            if (!previous) control->widget->setFocus();
             previous = control->widget;
             continue;
         }
