@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
 #include <set>
+#include <string>
+
+#include "platform/memory/memory_os.h"
 
 namespace brellix::power {
 namespace {
@@ -79,15 +84,41 @@ TEST(FlagsFromListIndices, IndicesThatNameNoItemAddNothing) {
     }
 }
 
-TEST(Vocabulary, ListsHoldTheItemsInTheirMeaningfulOrder) {
-    ASSERT_EQ(kPowerActions.size(), 4u);
-    EXPECT_EQ(kPowerActions[0].itemText, L"关闭系统");
-    EXPECT_EQ(kPowerActions[1].itemText, L"关闭电源");
-    EXPECT_EQ(kPowerActions[2].itemText, L"重启");
-    EXPECT_EQ(kPowerActions[3].itemText, L"注销");
-    ASSERT_EQ(kForceModes.size(), 2u);
-    EXPECT_EQ(kForceModes[0].itemText, L"自动断电");
-    EXPECT_EQ(kForceModes[1].itemText, L"让用户断电");
+// What the user reads is what the system is asked for: a caption typed wrong, or two rows swapped,
+// would end the session in another way than the window says.
+TEST(Vocabulary, EachCaptionAndKeywordAsksForWhatItSays) {
+    struct Case {
+        std::wstring_view caption;
+        std::wstring_view keyword;
+        std::uint32_t flags;
+    };
+    const Case actions[] = {
+        {L"关闭系统", L"shutdown", kExitShutdown},
+        {L"关闭电源", L"poweroff", kExitPowerOff},
+        {L"重启", L"reboot", kExitReboot},
+        {L"注销", L"logoff", kExitLogoff},
+    };
+    ASSERT_EQ(kPowerActions.size(), std::size(actions));
+    for (const Case& c : actions) {
+        const auto row = std::find_if(kPowerActions.begin(), kPowerActions.end(),
+                                      [&](const Choice& choice) { return choice.itemText == c.caption; });
+        ASSERT_NE(row, kPowerActions.end()) << platform::ToCallText(c.caption);
+        EXPECT_EQ(FlagsFromListIndices(static_cast<int>(row - kPowerActions.begin()), -1), c.flags);
+        EXPECT_EQ(FlagsFromKeywords(c.keyword).flags, c.flags);
+    }
+    const Case modes[] = {
+        {L"自动断电", L"force", kExitForce},
+        {L"让用户断电", L"forceifhung", kExitForceIfHung},
+    };
+    ASSERT_EQ(kForceModes.size(), std::size(modes));
+    for (const Case& c : modes) {
+        const auto row = std::find_if(kForceModes.begin(), kForceModes.end(),
+                                      [&](const Choice& choice) { return choice.itemText == c.caption; });
+        ASSERT_NE(row, kForceModes.end()) << platform::ToCallText(c.caption);
+        EXPECT_EQ(FlagsFromListIndices(1, static_cast<int>(row - kForceModes.begin())), kExitPowerOff | c.flags);
+        EXPECT_EQ(FlagsFromKeywords(std::wstring(L"poweroff ") + std::wstring(c.keyword)).flags,
+                  kExitPowerOff | c.flags);
+    }
 }
 
 }  // namespace
