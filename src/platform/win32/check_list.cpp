@@ -84,9 +84,11 @@ bool IsInputMessage(UINT message, WPARAM wParam) {
 
 Input Interpret(HWND list, UINT message, WPARAM wParam, LPARAM lParam, int dpi) {
     Input input;
+    // A disabled list takes no input, even what another program sends it past the system's checks.
+    if (!::IsWindowEnabled(list)) return input;
     if (message == kClickBoxMessage) {
-        // A disabled list takes no clicks; a row may have gone while the message waited.
-        if (!::IsWindowEnabled(list) || wParam >= static_cast<WPARAM>(std::max(0, Count(list)))) return input;
+        // A row may have gone while the message waited.
+        if (wParam >= static_cast<WPARAM>(std::max(0, Count(list)))) return input;
         input.kind = Input::Kind::ClickBox;
         input.item = static_cast<int>(wParam);
         return input;
