@@ -1,6 +1,5 @@
 // The forms contract against the Win32 backend: the real window, driven by real mouse and
-// keyboard input where a user's hands would act, and by the window messages the system sends for
-// the close box and inside the popup menu's own loop.
+// keyboard input as a user's hands would act, and by keys posted inside the popup menu's own loop.
 #include <windows.h>
 
 #include <functional>
