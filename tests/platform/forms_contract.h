@@ -116,6 +116,19 @@ private:
     }
 };
 
+// A check list's checks as a string ("0100"): with its current item, the list's whole visible state.
+inline std::string ChecksOf(const Forms& forms, int list) {
+    std::string checks;
+    for (int i = 0; i < forms.ListCount(list); ++i) checks += forms.Selected(list, i) ? '1' : '0';
+    return checks;
+}
+
+// Sets the checks and the current item from code, before the user acts.
+inline void ArrangeChecks(Forms& forms, int list, const std::string& checks, int current) {
+    for (int i = 0; i < static_cast<int>(checks.size()); ++i) forms.SetSelected(list, i, checks[i] == '1');
+    forms.SetListIndex(list, current);
+}
+
 class FormsContract : public ::testing::TestWithParam<DriverFactory> {
 protected:
     std::unique_ptr<FormsDriver> driver = GetParam().make();
@@ -130,15 +143,10 @@ protected:
         recorder.calls.clear();
     }
 
-    std::string Checks() const {
-        std::string checks;
-        for (int i = 0; i < forms.ListCount(kList); ++i) checks += forms.Selected(kList, i) ? '1' : '0';
-        return checks;
-    }
+    std::string Checks() const { return ChecksOf(forms, kList); }
 
     void Arrange(const std::string& checks, int current) {
-        for (int i = 0; i < static_cast<int>(checks.size()); ++i) forms.SetSelected(kList, i, checks[i] == '1');
-        forms.SetListIndex(kList, current);
+        ArrangeChecks(forms, kList, checks, current);
         recorder.calls.clear();
     }
 };

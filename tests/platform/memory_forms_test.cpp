@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms_contract.h"
+
 namespace brellix::platform {
 namespace {
 
@@ -62,16 +64,10 @@ protected:
         forms.Show();
     }
 
-    // Checks as a string ("0100") and the current item, the list's whole visible state.
-    std::string Checks() const {
-        std::string checks;
-        for (int i = 0; i < forms.ListCount(kList); ++i) checks += forms.Selected(kList, i) ? '1' : '0';
-        return checks;
-    }
+    std::string Checks() const { return testing::ChecksOf(forms, kList); }
 
     void Arrange(const std::string& checks, int current) {
-        for (int i = 0; i < static_cast<int>(checks.size()); ++i) forms.SetSelected(kList, i, checks[i] == '1');
-        forms.SetListIndex(kList, current);
+        testing::ArrangeChecks(forms, kList, checks, current);
         forms.events.clear();
         recorder.calls.clear();
     }

@@ -84,40 +84,36 @@ TEST(FlagsFromListIndices, IndicesThatNameNoItemAddNothing) {
     }
 }
 
+// The row of a list whose caption is the given one; -1 when no row has it.
+template <std::size_t N>
+int RowOf(const std::array<Choice, N>& list, std::wstring_view caption) {
+    const auto row = std::find_if(list.begin(), list.end(), [&](const Choice& choice) { return choice.itemText == caption; });
+    return row == list.end() ? -1 : static_cast<int>(row - list.begin());
+}
+
 // What the user reads is what the system is asked for: a caption typed wrong, or two rows swapped,
-// would end the session in another way than the window says.
+// would end the session in another way than the window says. Force modes go with power off.
 TEST(Vocabulary, EachCaptionAndKeywordAsksForWhatItSays) {
     struct Case {
         std::wstring_view caption;
         std::wstring_view keyword;
         std::uint32_t flags;
+        bool forceMode;
     };
-    const Case actions[] = {
-        {L"关闭系统", L"shutdown", kExitShutdown},
-        {L"关闭电源", L"poweroff", kExitPowerOff},
-        {L"重启", L"reboot", kExitReboot},
-        {L"注销", L"logoff", kExitLogoff},
+    const Case cases[] = {
+        {L"关闭系统", L"shutdown", kExitShutdown, false},  {L"关闭电源", L"poweroff", kExitPowerOff, false},
+        {L"重启", L"reboot", kExitReboot, false},          {L"注销", L"logoff", kExitLogoff, false},
+        {L"自动断电", L"force", kExitForce, true},         {L"让用户断电", L"forceifhung", kExitForceIfHung, true},
     };
-    ASSERT_EQ(kPowerActions.size(), std::size(actions));
-    for (const Case& c : actions) {
-        const auto row = std::find_if(kPowerActions.begin(), kPowerActions.end(),
-                                      [&](const Choice& choice) { return choice.itemText == c.caption; });
-        ASSERT_NE(row, kPowerActions.end()) << platform::ToCallText(c.caption);
-        EXPECT_EQ(FlagsFromListIndices(static_cast<int>(row - kPowerActions.begin()), -1), c.flags);
-        EXPECT_EQ(FlagsFromKeywords(c.keyword).flags, c.flags);
-    }
-    const Case modes[] = {
-        {L"自动断电", L"force", kExitForce},
-        {L"让用户断电", L"forceifhung", kExitForceIfHung},
-    };
-    ASSERT_EQ(kForceModes.size(), std::size(modes));
-    for (const Case& c : modes) {
-        const auto row = std::find_if(kForceModes.begin(), kForceModes.end(),
-                                      [&](const Choice& choice) { return choice.itemText == c.caption; });
-        ASSERT_NE(row, kForceModes.end()) << platform::ToCallText(c.caption);
-        EXPECT_EQ(FlagsFromListIndices(1, static_cast<int>(row - kForceModes.begin())), kExitPowerOff | c.flags);
-        EXPECT_EQ(FlagsFromKeywords(std::wstring(L"poweroff ") + std::wstring(c.keyword)).flags,
-                  kExitPowerOff | c.flags);
+    ASSERT_EQ(kPowerActions.size() + kForceModes.size(), std::size(cases));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::ToCallText(c.caption));
+        const int row = c.forceMode ? RowOf(kForceModes, c.caption) : RowOf(kPowerActions, c.caption);
+        ASSERT_GE(row, 0);
+        const std::uint32_t expected = c.forceMode ? (kExitPowerOff | c.flags) : c.flags;
+        EXPECT_EQ(c.forceMode ? FlagsFromListIndices(1, row) : FlagsFromListIndices(row, -1), expected);
+        const std::wstring keywords = c.forceMode ? L"poweroff " + std::wstring(c.keyword) : std::wstring(c.keyword);
+        EXPECT_EQ(FlagsFromKeywords(keywords).flags, expected);
     }
 }
 
