@@ -1,5 +1,5 @@
 // The schedule's running costs: heap allocations and time per non-firing tick and per
-// arm/disarm cycle, through frmMain's handlers on the memory backends.
+// arm/disarm cycle, through the main window's handlers on the memory backends.
 //
 //   brellix_tick_bench [ticks [cycles]]   allocations and nanoseconds per tick and per cycle
 //   brellix_tick_bench --ticks-only N     N ticks and nothing else (for instruction counting)
@@ -12,9 +12,9 @@
 
 #include "platform/memory/memory_forms.h"
 #include "platform/memory/memory_os.h"
-#include "scheduler/schedule_state.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "scheduler/schedule.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 
 namespace {
 
@@ -45,17 +45,16 @@ using namespace brellix;
 struct Bench {
     platform::MemoryOs os;
     platform::MemoryForms forms;
-    platform::OsVersionInfo osvInfo;
-    scheduler::ScheduleState schedule;
-    ui::FrmMainState frmState;
-    ui::FrmMain frm{forms, os, osvInfo, schedule, frmState};
+    scheduler::Schedule schedule;
+    ui::MainWindowState frmState;
+    ui::MainWindow frm{forms, os, schedule, frmState};
 
     Bench() {
-        forms.Load(ui::FrmMainSpec(), frm);
+        forms.Load(ui::MainWindowSpec(), frm);
         forms.Show();
         // Far from the default target, 3:15:45 AM: no tick of a run fires.
         os.localTime = {10, 0, 0, 0};
-        frm.btnTurnON_Click();
+        frm.Arm();
     }
 
     void Advance333() {
@@ -76,14 +75,14 @@ struct Bench {
     void Ticks(long count) {
         for (long i = 0; i < count; ++i) {
             Advance333();
-            forms.TimerTick(ui::tmrShutdown);
+            forms.TimerTick(ui::control::ScheduleTimer);
         }
     }
 
     void Cycles(long count) {
         for (long i = 0; i < count; ++i) {
-            frm.btnTurnOFF_Click();
-            frm.btnTurnON_Click();
+            frm.Disarm();
+            frm.Arm();
         }
     }
 };
@@ -109,7 +108,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--ticks-only") == 0) {
         Bench bench;
         bench.Ticks(std::atol(argv[2]));
-        return bench.os.CallsNamed({"ExitWindowsEx"}).empty() ? 0 : 1;
+        return bench.os.sessionEnds.empty() ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "--cycles-only") == 0) {
         Bench bench;
@@ -125,7 +124,7 @@ int main(int argc, char** argv) {
 
     Bench bench;
     const Measure tick = Measured(ticks, [&] { bench.Ticks(ticks); });
-    if (!bench.os.CallsNamed({"ExitWindowsEx"}).empty()) {
+    if (!bench.os.sessionEnds.empty()) {
         std::fprintf(stderr, "a tick fired: the run is not one of non-firing ticks\n");
         return 1;
     }

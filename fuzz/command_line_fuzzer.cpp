@@ -1,5 +1,5 @@
 // libFuzzer target for the command-line path: any command line must give an argument text that is
-// a suffix of it, and flags that a plain reference search finds too, from the keywords of that
+// a suffix of it, and the request that a plain reference search finds too, from the keywords of that
 // text alone. The whole opening of Main runs as well, so that what it asks of the system agrees.
 //
 // Input: the first byte picks how the rest becomes UTF-16 text: even, one unit per byte (so that
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,10 @@
 
 namespace {
 
-using brellix::power::KeywordRequest;
+using brellix::platform::ForceMode;
+using brellix::platform::PowerAction;
+using brellix::platform::SessionEndRequest;
+using Request = std::optional<SessionEndRequest>;
 
 void Check(bool condition, const char* what) {
     if (condition) return;
@@ -70,32 +74,24 @@ bool ReferenceContains(std::wstring_view text, std::wstring_view word) {
     return false;
 }
 
-KeywordRequest ReferenceFlags(std::wstring_view arguments) {
-    KeywordRequest request;
+Request ReferenceRequest(std::wstring_view arguments) {
+    Request request;
     if (ReferenceContains(arguments, L"shutdown")) {
-        request = {true, 0x01};
+        request = SessionEndRequest{PowerAction::Shutdown};
     } else if (ReferenceContains(arguments, L"poweroff")) {
-        request = {true, 0x08};
+        request = SessionEndRequest{PowerAction::PowerOff};
     } else if (ReferenceContains(arguments, L"reboot")) {
-        request = {true, 0x02};
+        request = SessionEndRequest{PowerAction::Reboot};
     } else if (ReferenceContains(arguments, L"logoff")) {
-        request = {true, 0x00};
+        request = SessionEndRequest{PowerAction::LogOff};
     }
+    if (!request) return request;
     if (ReferenceContains(arguments, L"forceifhung")) {
-        request.flags |= 0x10;
+        request->force = ForceMode::ForceIfHung;
     } else if (ReferenceContains(arguments, L"force")) {
-        request.flags |= 0x04;
+        request->force = ForceMode::Force;
     }
     return request;
-}
-
-bool OneOfTheTwelve(std::uint32_t flags) {
-    for (std::uint32_t action : {0x00u, 0x01u, 0x02u, 0x08u}) {
-        for (std::uint32_t force : {0x00u, 0x04u, 0x10u}) {
-            if (flags == (action | force)) return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -111,36 +107,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(commandLine.size() - arguments.size() == ReferenceArgumentStart(commandLine),
           "the argument text starts where the reference says");
 
-    const KeywordRequest request = brellix::power::FlagsFromKeywords(arguments);
-    const KeywordRequest expected = ReferenceFlags(arguments);
-    Check(request.actionFound == expected.actionFound, "an action is found iff a keyword is in the text");
-    Check(request.flags == expected.flags, "the flags are the reference's");
-    Check((request.flags & 0x14) != 0x14, "never both force bits");
-    if (request.actionFound) {
-        Check(OneOfTheTwelve(request.flags), "an action's flags are one of the twelve values");
-    } else {
-        Check(request.flags == 0 || request.flags == 0x04 || request.flags == 0x10,
-              "without an action, at most a lone force bit");
-    }
+    const Request request = brellix::power::RequestFromKeywords(arguments);
+    Check(request == ReferenceRequest(arguments), "the request is the reference's");
 
-    // Main's opening on the memory backend: an action is requested once, with these flags, and
-    // nothing else is started; without one the window is to be loaded.
+    // Main's opening on the memory backend: an action is requested once, as found, and nothing
+    // else is started; without one the window is to be loaded.
     brellix::platform::MemoryOs os;
     os.commandLine = commandLine;
-    brellix::app::ProgramState state;
-    const brellix::app::MainOutcome outcome = brellix::app::StartFromCommandLine(os, state);
-    const auto exits = os.CallsNamed({"ExitWindowsEx"});
-    if (request.actionFound) {
+    const brellix::app::MainOutcome outcome = brellix::app::StartFromCommandLine(os);
+    if (request) {
         Check(outcome == brellix::app::MainOutcome::PerformedAction, "an action ends the start");
-        char call[64];
-        std::snprintf(call, sizeof call, "ExitWindowsEx(0x%x, 0)", static_cast<unsigned>(request.flags));
-        Check(exits.size() == 1 && exits[0] == call, "the system is asked once, with the flags");
-        Check(os.CallsNamed({"EnableShutdownPrivilege"}).size() == 1, "the privilege is asked for once");
+        Check(os.sessionEnds.size() == 1 && os.sessionEnds[0] == *request, "the system is asked once, as found");
     } else {
         Check(outcome == brellix::app::MainOutcome::StartInteractive, "no action: the window opens");
-        Check(exits.empty(), "no action: nothing is asked of the system");
+        Check(os.sessionEnds.empty(), "no action: nothing is asked of the system");
     }
-    Check(os.CallsNamed({"GetPrivateProfileStringW", "WritePrivateProfileStringW"}).empty(),
+    Check(os.CallsNamed({"ReadSetting", "WriteSetting"}).empty(),
           "the command-line path never touches the settings file");
     return 0;
 }

@@ -19,12 +19,11 @@
 #include "platform/profile_file.h"
 #include "scheduler/target_time.h"
 #include "settings/scratch_dir.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 
 namespace {
 
 using namespace brellix;
-using ui::ControlId;
 
 void Check(bool condition, const char* what) {
     if (condition) return;
@@ -44,11 +43,11 @@ struct ProgramRun {
     platform::MemoryOs os;
     platform::MemoryForms forms;
     app::ProgramState state;
-    std::unique_ptr<ui::FrmMain> frm;
+    std::unique_ptr<ui::MainWindow> frm;
 
     ProgramRun() {
-        os.moduleFileName = ScratchDir().wstring() + L"\\Brellix.exe";
-        frm = std::make_unique<ui::FrmMain>(forms, os, state.osvInfo, state.schedule, state.frmMain);
+        os.executablePath = ScratchDir().wstring() + L"\\Brellix.exe";
+        frm = std::make_unique<ui::MainWindow>(forms, os, state.schedule, state.mainWindow);
         app::InteractiveStartUp(os, forms, state, *frm);
     }
 };
@@ -91,22 +90,22 @@ void CheckPicker(const platform::Forms& forms, int picker) {
 Shown CheckAndRead(ProgramRun& run) {
     const platform::Forms& forms = run.forms;
     Check(forms.IsLoaded() && forms.Visible(), "the window is up");
-    CheckSingleChoice(forms, ControlId::lstOptions, 4);
-    CheckSingleChoice(forms, ControlId::lstExtra, 2);
-    for (int picker : {ControlId::cboHour, ControlId::cboMinute, ControlId::cboSecond, ControlId::cboAMPM}) {
+    CheckSingleChoice(forms, ui::control::ActionList, 4);
+    CheckSingleChoice(forms, ui::control::ForceModeList, 2);
+    for (int picker : {ui::control::HourPicker, ui::control::MinutePicker, ui::control::SecondPicker, ui::control::AmPmPicker}) {
         CheckPicker(forms, picker);
     }
-    const std::wstring& target = run.state.schedule.strShutdownTime;
-    Check(target == forms.Text(ControlId::cboHour) + L":" + forms.Text(ControlId::cboMinute) + L":" +
-                        forms.Text(ControlId::cboSecond) + L" " + forms.Text(ControlId::cboAMPM),
+    const std::wstring& target = run.state.mainWindow.targetText;
+    Check(target == forms.Text(ui::control::HourPicker) + L":" + forms.Text(ui::control::MinutePicker) + L":" +
+                        forms.Text(ui::control::SecondPicker) + L" " + forms.Text(ui::control::AmPmPicker),
           "strShutdownTime is composed from the pickers");
     Check(scheduler::SecondOfDayFromTargetText(target).has_value(), "strShutdownTime parses as a time");
     Check(std::isfinite(forms.Left()) && std::isfinite(forms.Top()), "the window's position is finite");
     Check(run.os.RectOnAnyMonitor(forms.WindowRect()), "some monitor shows the window");
-    Check(!forms.Enabled(ControlId::tmrShutdown), "a start is disarmed");
-    return Shown{Checks(forms, ControlId::lstOptions), Checks(forms, ControlId::lstExtra),
-                 forms.Text(ControlId::cboHour),       forms.Text(ControlId::cboMinute),
-                 forms.Text(ControlId::cboSecond),     forms.Text(ControlId::cboAMPM),
+    Check(!forms.Enabled(ui::control::ScheduleTimer), "a start is disarmed");
+    return Shown{Checks(forms, ui::control::ActionList), Checks(forms, ui::control::ForceModeList),
+                 forms.Text(ui::control::HourPicker),       forms.Text(ui::control::MinutePicker),
+                 forms.Text(ui::control::SecondPicker),     forms.Text(ui::control::AmPmPicker),
                  target,                               forms.Left(),
                  forms.Top()};
 }
@@ -122,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         ProgramRun run;
         first = CheckAndRead(run);
-        run.forms.UserClick(ControlId::btnExit);
+        run.forms.UserClick(ui::control::ExitButton);
         Check(!run.forms.IsLoaded(), "Exit unloads the window");
         Check(run.os.trayIcons.empty(), "Exit removes the icon");
     }

@@ -5,30 +5,28 @@
 #include "app/startup.h"
 #include "platform/command_line.h"
 #include "power/power_action.h"
-#include "power/privileged_exit.h"
 
 namespace brellix::app {
 
-MainOutcome StartFromCommandLine(platform::Os& os, ProgramState& state) {
+MainOutcome StartFromCommandLine(platform::Os& os) {
     if (os.AnotherInstanceRunning()) return MainOutcome::AnotherInstanceRuns;
-    os.InitCommonControls();
 
-    const std::wstring commandLine = os.GetCommandLineW();
+    const std::wstring commandLine = os.CommandLine();
     const std::wstring_view argumentText = platform::ArgumentTextOf(commandLine);
     if (argumentText.empty()) return MainOutcome::StartInteractive;
 
     // A force keyword without an action keyword has no effect.
-    const power::KeywordRequest request = power::FlagsFromKeywords(argumentText);
-    if (!request.actionFound) return MainOutcome::StartInteractive;
+    const auto request = power::RequestFromKeywords(argumentText);
+    if (!request) return MainOutcome::StartInteractive;
 
-    power::PerformPowerAction(os, state.osvInfo, request.flags);
+    os.EndSession(*request);
     return MainOutcome::PerformedAction;
 }
 
 int Main(platform::Os& os, platform::Forms& forms, ProgramState& state) {
-    if (StartFromCommandLine(os, state) != MainOutcome::StartInteractive) return 0;
-    ui::FrmMain frmMain(forms, os, state.osvInfo, state.schedule, state.frmMain);
-    InteractiveStartUp(os, forms, state, frmMain);
+    if (StartFromCommandLine(os) != MainOutcome::StartInteractive) return 0;
+    ui::MainWindow window(forms, os, state.schedule, state.mainWindow);
+    InteractiveStartUp(os, forms, state, window);
     return forms.RunMessageLoop();
 }
 

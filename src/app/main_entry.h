@@ -1,5 +1,5 @@
-// The entry procedure: single instance, common controls, actions named on the command line, and
-// otherwise the window until it is unloaded.
+// The entry procedure: single instance, actions named on the command line, and otherwise the
+// window until it is unloaded.
 #pragma once
 
 #include "app/program_state.h"
@@ -15,7 +15,7 @@ enum class MainOutcome {
 };
 
 // The opening steps, before any window exists.
-MainOutcome StartFromCommandLine(platform::Os& os, ProgramState& state);
+MainOutcome StartFromCommandLine(platform::Os& os);
 
 // The whole run: the opening steps, then the interactive start-up and the message loop until the
 // window has been unloaded. Returns the process's exit code.

@@ -2,16 +2,14 @@
 // type of its own piece; nothing else in the program is mutable and global.
 #pragma once
 
-#include "platform/os.h"
-#include "scheduler/schedule_state.h"
-#include "ui/frm_main.h"
+#include "scheduler/schedule.h"
+#include "ui/main_window.h"
 
 namespace brellix::app {
 
 struct ProgramState {
-    platform::OsVersionInfo osvInfo;  // filled by IsWinNT on each call
-    scheduler::ScheduleState schedule;
-    ui::FrmMainState frmMain;  // strIniFile, nidTray, blnHideOnClose
+    scheduler::Schedule schedule;
+    ui::MainWindowState mainWindow;
 };
 
 }  // namespace brellix::app

@@ -1,19 +1,19 @@
 #include "app/startup.h"
 
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 #include "ui/tray_icon.h"
 #include "ui/window_placement.h"
 
 namespace brellix::app {
 
-void InteractiveStartUp(platform::Os& os, platform::Forms& forms, ProgramState& state, ui::FrmMain& frmMain) {
-    forms.Load(ui::FrmMainSpec(), frmMain);
+void InteractiveStartUp(platform::Os& os, platform::Forms& forms, ProgramState& state, ui::MainWindow& window) {
+    forms.Load(ui::MainWindowSpec(), window);
     // The tip is the caption of this moment: nothing has changed it since the design.
-    ui::AddTrayIcon(os, forms, state.frmMain.tray);
-    state.frmMain.blnHideOnClose = true;
+    ui::ShowTrayIcon(os, forms, state.mainWindow.tray);
+    state.mainWindow.hideOnClose = true;
     // Placed while still hidden, so the window is never seen anywhere else first.
-    ui::RestoreSavedPosition(os, forms, state.frmMain.settings.strIniFile);
-    os.SetWindowPosTopmost(forms.hWnd());
+    ui::RestoreSavedPosition(os, forms, state.mainWindow.settingsFile);
+    os.KeepOnTop(forms.Handle());
     forms.Show();
 }
 

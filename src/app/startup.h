@@ -4,12 +4,12 @@
 #include "app/program_state.h"
 #include "platform/forms.h"
 #include "platform/os.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 namespace brellix::app {
 
-// Loads frmMain (its Form_Load runs), adds the tray icon, makes a close request hide the window,
-// puts the window at its saved position, makes it topmost and shows it.
-void InteractiveStartUp(platform::Os& os, platform::Forms& forms, ProgramState& state, ui::FrmMain& frmMain);
+// Loads the main window (its load event runs), shows the tray icon, makes a close request hide
+// the window, puts the window at its saved position, keeps it on top and shows it.
+void InteractiveStartUp(platform::Os& os, platform::Forms& forms, ProgramState& state, ui::MainWindow& window);
 
 }  // namespace brellix::app

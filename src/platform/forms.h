@@ -59,12 +59,12 @@ struct FormSpec {
     std::vector<ControlSpec> controls;  // in creation order
 };
 
-// Why a close was asked for; the names of the forms runtime's query-unload modes.
-enum class UnloadMode {
-    FormControlMenu = 0,  // close box, system menu, Alt+F4
-    FormCode = 1,         // the program unloads its own window
-    AppWindows = 2,       // the end of the session
-    TaskManager = 3,      // another program asked the window to close
+// Who asked for the window to close.
+enum class CloseReason {
+    CloseBox = 0,      // the close box, the system menu, Alt+F4
+    Program = 1,       // the program unloads its own window
+    SessionEnd = 2,    // the end of the session
+    OtherProgram = 3,  // another program asked the window to close
 };
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
@@ -73,18 +73,21 @@ enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 class FormEvents {
 public:
     virtual ~FormEvents() = default;
-    virtual void Form_Load() = 0;
+    // The window and its controls exist, still hidden.
+    virtual void OnLoad() = 0;
     // Buttons, labels, pickers, lists and menu items; a Menu id when a popup is about to open.
     virtual void OnClick(int controlId) = 0;
     virtual void OnItemCheck(int controlId, int item) = 0;
     virtual void OnTimer(int controlId) = 0;
-    // Returns true to cancel the unload.
-    virtual bool OnQueryUnload(UnloadMode mode) = 0;
+    // Returns true to keep the window.
+    virtual bool OnCloseRequested(CloseReason reason) = 0;
     virtual void OnUnload() = 0;
-    // The notification-area icon's callback; code is the mouse message (0x203, 0x204, ...).
-    virtual void OnTrayNotify(std::uint32_t code) = 0;
-    // The taskbar was created anew: icons must be added again.
-    virtual void OnTaskbarCreated() = 0;
+    // The tray icon was activated (double-clicked, or its host's primary action).
+    virtual void OnTrayActivated() = 0;
+    // The user asked for the tray icon's menu (a right click).
+    virtual void OnTrayMenuRequested() = 0;
+    // A tray appeared (the shell restarted, or a tray started late): icons must be shown again.
+    virtual void OnTrayCameBack() = 0;
     // The session is ending for real: the last chance to store what must survive.
     virtual void OnEndSession() = 0;
 };
@@ -94,9 +97,9 @@ public:
     virtual ~Forms() = default;
 
     // --- The form ---
-    // Creates the window and its controls hidden, then raises Form_Load.
+    // Creates the window and its controls hidden, then raises OnLoad.
     virtual void Load(const FormSpec& spec, FormEvents& events) = 0;
-    // Asks OnQueryUnload(FormCode); unless cancelled raises OnUnload and destroys the window.
+    // Asks OnCloseRequested(Program); unless kept raises OnUnload and destroys the window.
     virtual void Unload() = 0;
     virtual bool IsLoaded() const = 0;
     // Dispatches messages until the window is unloaded; returns the exit code.
@@ -119,10 +122,7 @@ public:
     // The window's outer rectangle in screen pixels.
     virtual ScreenRect WindowRect() const = 0;
     virtual float TwipsPerPixel() const = 0;
-    virtual WindowHandle hWnd() const = 0;
-    virtual IconHandle Icon() const = 0;
-    // The private message number under which the notification-area icon reports to this window.
-    virtual std::uint32_t TrayCallbackMessage() const = 0;
+    virtual WindowHandle Handle() const = 0;
     // Raises OnClick(menuId), shows the menu at the pointer and returns when it has closed, after
     // the chosen item's OnClick has run.
     virtual void PopupMenu(int menuId) = 0;

@@ -416,6 +416,14 @@ std::uint32_t ReadProfileValue(std::wstring_view section, std::wstring_view key,
     return static_cast<std::uint32_t>(count);
 }
 
+std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
+                             std::size_t maxLength, const std::filesystem::path& file) {
+    std::wstring buffer(maxLength + 1, L'\0');
+    ReadProfileValue(section, key, defaultValue, buffer.data(), static_cast<std::uint32_t>(buffer.size()), file);
+    buffer.resize(buffer.find(L'\0'));
+    return buffer;
+}
+
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                        const fs::path& file) {
     if (file.empty()) return false;

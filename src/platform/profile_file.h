@@ -60,13 +60,17 @@ bool Assign(Document& document, std::wstring_view section, std::wstring_view key
 // Files larger than this are treated as unreadable: reads give the default, writes fail.
 inline constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 
-// As GetPrivateProfileStringW: copies the value, or the default without its trailing blanks when
+// As Windows' profile read does: copies the value, or the default without its trailing blanks when
 // the file (or its path: empty), section or key is missing or unreadable, into buffer cut to size - 1 characters and
 // NUL-terminated; returns the number of characters copied.
 std::uint32_t ReadProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
                                wchar_t* buffer, std::uint32_t size, const std::filesystem::path& file);
 
-// As WritePrivateProfileStringW: false when the file could not be replaced, in which case it is
+// The text ReadProfileValue copies into a buffer of maxLength + 1 characters, up to its first NUL.
+std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
+                             std::size_t maxLength, const std::filesystem::path& file);
+
+// As Windows' profile write does: false when the file could not be replaced, in which case it is
 // left as it was. The new content goes to a temporary file beside it, then replaces it by rename.
 // A file without any write permission bit counts as read-only, as Windows' read-only attribute
 // does, even for a privileged user.

@@ -4,38 +4,39 @@ namespace brellix::power {
 
 namespace {
 
-template <std::size_t N>
-std::uint32_t FlagOfIndex(const std::array<Choice, N>& choices, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= N) return 0;
-    return choices[static_cast<std::size_t>(index)].flag;
-}
-
 bool Contains(std::wstring_view text, std::wstring_view keyword) {
     return text.find(keyword) != std::wstring_view::npos;
 }
 
 }  // namespace
 
-std::uint32_t FlagsFromListIndices(int powerAction, int forceMode) {
-    return FlagOfIndex(kPowerActions, powerAction) | FlagOfIndex(kForceModes, forceMode);
+platform::SessionEndRequest RequestFromListIndices(int powerAction, int forceMode) {
+    platform::SessionEndRequest request;
+    if (powerAction >= 0 && static_cast<std::size_t>(powerAction) < kPowerActions.size()) {
+        request.action = kPowerActions[static_cast<std::size_t>(powerAction)].action;
+    }
+    if (forceMode >= 0 && static_cast<std::size_t>(forceMode) < kForceModes.size()) {
+        request.force = kForceModes[static_cast<std::size_t>(forceMode)].force;
+    }
+    return request;
 }
 
-KeywordRequest FlagsFromKeywords(std::wstring_view argumentText) {
-    KeywordRequest request;
-    for (const Choice& action : kPowerActions) {
-        if (Contains(argumentText, action.keyword)) {
-            request.flags = action.flag;
-            request.actionFound = true;
+std::optional<platform::SessionEndRequest> RequestFromKeywords(std::wstring_view argumentText) {
+    std::optional<platform::SessionEndRequest> request;
+    for (const ActionChoice& choice : kPowerActions) {
+        if (Contains(argumentText, choice.keyword)) {
+            request = platform::SessionEndRequest{choice.action};
             break;
         }
     }
+    if (!request) return request;
     // "force" is a prefix of "forceifhung", so the longer word must be tried first.
-    const Choice& force = kForceModes[0];
-    const Choice& forceIfHung = kForceModes[1];
+    const ForceChoice& force = kForceModes[0];
+    const ForceChoice& forceIfHung = kForceModes[1];
     if (Contains(argumentText, forceIfHung.keyword)) {
-        request.flags |= forceIfHung.flag;
+        request->force = forceIfHung.force;
     } else if (Contains(argumentText, force.keyword)) {
-        request.flags |= force.flag;
+        request->force = force.force;
     }
     return request;
 }

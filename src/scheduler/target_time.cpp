@@ -68,11 +68,11 @@ std::optional<int> SecondOfDayFromTargetText(std::wstring_view text) {
 }
 
 ClockReading ReadClock(platform::Os& os) {
-    const platform::LocalTimeOfDay local = os.GetLocalTime();
+    const platform::LocalTimeOfDay local = os.LocalTime();
     ClockReading reading;
     reading.millisecondOfDay = ((local.hour * 60 + local.minute) * 60 + local.second) * 1000 + local.millisecond;
-    reading.monotonicMs = os.GetTickCount64();
-    reading.utcMs = os.GetSystemTimeMilliseconds();
+    reading.monotonicMs = os.MonotonicMilliseconds();
+    reading.utcMs = os.WallClockMilliseconds();
     return reading;
 }
 

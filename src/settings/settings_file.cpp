@@ -1,47 +1,33 @@
 #include "settings/settings_file.h"
 
-#include <algorithm>
-
 #include "settings/value_text.h"
 
 namespace brellix::settings {
 
-std::wstring IniFilePath(platform::Os& os) {
-    const std::wstring module = os.GetModuleFileNameW();
-    const std::size_t separator = module.find_last_of(L"\\/");
-    std::wstring directory = separator == std::wstring::npos ? std::wstring() : module.substr(0, separator);
+std::wstring SettingsFilePath(platform::Os& os) {
+    const std::wstring executable = os.ExecutablePath();
+    const std::size_t separator = executable.find_last_of(L"\\/");
+    std::wstring directory = separator == std::wstring::npos ? std::wstring() : executable.substr(0, separator);
     // A drive root's directory text keeps its separator ("C:\"), as the application object gives it.
-    if (!directory.empty() && directory.back() == L':') directory += module[separator];
-    // The module's own separator: "\\" on Windows, "/" on a host whose paths use that.
-    const wchar_t separatorChar = separator != std::wstring::npos && module[separator] == L'/' ? L'/' : L'\\';
+    if (!directory.empty() && directory.back() == L':') directory += executable[separator];
+    // The path's own separator: "\\" on Windows, "/" on a host whose paths use that.
+    const wchar_t separatorChar =
+        separator != std::wstring::npos && executable[separator] == L'/' ? L'/' : L'\\';
     return os.SettingsDirectory(directory) + separatorChar + std::wstring(kAppTitle) + L".ini";
 }
 
-std::wstring ReadIniString(platform::Os& os, std::wstring_view section, std::wstring_view key,
-                           std::wstring_view defaultValue, std::wstring_view file) {
-    std::wstring buffer(kReadBufferSize, L'\0');
-    os.GetPrivateProfileStringW(section, key, defaultValue, buffer.data(), kReadBufferSize, file);
-    buffer.resize(std::find(buffer.begin(), buffer.end(), L'\0') - buffer.begin());
-    return buffer;
+std::wstring ReadValue(platform::Os& os, std::wstring_view file, const IniKey& key) {
+    return os.ReadSetting(file, key.section, key.key, key.defaultValue, kMaxValueLength);
 }
 
-std::wstring ReadIniString(platform::Os& os, const IniKey& key, std::wstring_view file) {
-    return ReadIniString(os, key.section, key.key, key.defaultValue, file);
+void WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key, std::wstring_view value) {
+    os.WriteSetting(file, key.section, key.key, value);
 }
 
-void WriteIniString(platform::Os& os, std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                    std::wstring_view file) {
-    os.WritePrivateProfileStringW(section, key, value, file);
-}
-
-void WriteIniString(platform::Os& os, const IniKey& key, std::wstring_view value, std::wstring_view file) {
-    WriteIniString(os, key.section, key.key, value, file);
-}
-
-void SaveFormPosition(platform::Os& os, const platform::Forms& form, std::wstring_view file) {
-    if (form.GetWindowState() != platform::WindowState::Normal) return;
-    WriteIniString(os, kPositionLeft, PositionToText(form.Left()), file);
-    WriteIniString(os, kPositionTop, PositionToText(form.Top()), file);
+void StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window) {
+    if (window.GetWindowState() != platform::WindowState::Normal) return;
+    WriteValue(os, file, kPositionLeft, PositionToText(window.Left()));
+    WriteValue(os, file, kPositionTop, PositionToText(window.Top()));
 }
 
 }  // namespace brellix::settings

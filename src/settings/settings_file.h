@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,12 +15,8 @@ namespace brellix::settings {
 // The program's title, which names the settings file whatever the executable is called.
 inline constexpr std::wstring_view kAppTitle = L"Brellix";
 
-// Every value a read copies is cut to 254 characters by this buffer.
-inline constexpr std::uint32_t kReadBufferSize = 255;
-
-struct SettingsState {
-    std::wstring strIniFile;  // set once at load, before the first read
-};
+// A read keeps at most this many characters of a value: longer ones were never the program's.
+inline constexpr std::size_t kMaxValueLength = 254;
 
 struct IniKey {
     std::wstring_view section;
@@ -40,24 +37,20 @@ inline constexpr IniKey kPositionTop{L"Position", L"Top", L"0"};
 inline constexpr std::array<IniKey, 8> kIniKeys{kOptionsSelected, kExtraSelected, kShutdownHour, kShutdownMinute,
                                                 kShutdownSecond,  kShutdownAmPm,  kPositionLeft, kPositionTop};
 
-// strIniFile: the settings directory (the running executable's directory unless the platform
-// keeps settings elsewhere), the module path's separator, the title, ".ini". The separator is added
-// even after a drive root ("C:\" gives "C:\\Brellix.ini"), which Windows reads as one.
-std::wstring IniFilePath(platform::Os& os);
+// The settings file's path: the settings directory (the running executable's directory unless the
+// platform keeps settings elsewhere), the executable path's separator, the title, ".ini". The
+// separator is added even after a drive root ("C:\" gives "C:\\Brellix.ini"), which Windows reads
+// as one.
+std::wstring SettingsFilePath(platform::Os& os);
 
-// The value of the key, or the default when the file, section or key is missing: the text up to
-// the first NUL of a 255-character buffer. The count the system returns is not used.
-std::wstring ReadIniString(platform::Os& os, std::wstring_view section, std::wstring_view key,
-                           std::wstring_view defaultValue, std::wstring_view file);
-std::wstring ReadIniString(platform::Os& os, const IniKey& key, std::wstring_view file);
+// The value of the key, or its default when the file, section or key is missing.
+std::wstring ReadValue(platform::Os& os, std::wstring_view file, const IniKey& key);
 
 // One write; a failure is not reported: the file keeps what it held.
-void WriteIniString(platform::Os& os, std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                    std::wstring_view file);
-void WriteIniString(platform::Os& os, const IniKey& key, std::wstring_view value, std::wstring_view file);
+void WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key, std::wstring_view value);
 
 // Position/Left then Position/Top, only when the window is in the normal state: a minimised or
 // maximised window's coordinates are not where the user left it.
-void SaveFormPosition(platform::Os& os, const platform::Forms& form, std::wstring_view file);
+void StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window);
 
 }  // namespace brellix::settings

@@ -31,9 +31,9 @@ float Bounded(float twips) { return std::clamp(twips, -kFarthestTwips, kFarthest
 
 }  // namespace
 
-void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view iniFile) {
-    const std::wstring left = settings::ReadIniString(os, settings::kPositionLeft, iniFile);
-    const std::wstring top = settings::ReadIniString(os, settings::kPositionTop, iniFile);
+void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view settingsFile) {
+    const std::wstring left = settings::ReadValue(os, settingsFile, settings::kPositionLeft);
+    const std::wstring top = settings::ReadValue(os, settingsFile, settings::kPositionTop);
     form.SetLeft(Bounded(settings::PositionFromText(left)));
     form.SetTop(Bounded(settings::PositionFromText(top)));
 

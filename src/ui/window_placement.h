@@ -18,6 +18,6 @@ platform::ScreenRect VisiblePlacement(platform::Os& os, const platform::ScreenRe
 
 // Reads the saved Left and Top (twips, default 0) from the settings file and puts the still hidden
 // window there, or onto the nearest monitor when no monitor would show any of it.
-void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view iniFile);
+void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view settingsFile);
 
 }  // namespace brellix::ui

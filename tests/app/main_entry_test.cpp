@@ -14,22 +14,15 @@ TEST(Main, ASecondInstanceEndsBeforeLookingAtTheCommandLine) {
     MemoryOs os;
     os.anotherInstance = true;
     os.commandLine = L"Brellix.exe shutdown force";
-    ProgramState state;
-    EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::AnotherInstanceRuns);
+    EXPECT_EQ(StartFromCommandLine(os), MainOutcome::AnotherInstanceRuns);
     EXPECT_EQ(os.calls, Calls{"AnotherInstanceRunning()"});
 }
 
-TEST(Main, AnActionKeywordIsPerformedAtOnceAfterTheCommonControls) {
+TEST(Main, AnActionKeywordIsPerformedAtOnceWithoutTheSettingsFile) {
     MemoryOs os;
     os.commandLine = L"\"C:\\Program Files\\Brellix\\Brellix.exe\" x/poweroff:forceifhung";
-    ProgramState state;
-    EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::PerformedAction);
-    ASSERT_GE(os.calls.size(), 4u);
-    EXPECT_EQ(os.calls[0], "AnotherInstanceRunning()");
-    EXPECT_EQ(os.calls[1], "InitCommonControls()");
-    EXPECT_EQ(os.calls[2], "GetCommandLineW()");
-    EXPECT_EQ(os.calls.back(), "ExitWindowsEx(0x18, 0)");
-    EXPECT_EQ(os.CallsNamed({"GetPrivateProfileStringW", "WritePrivateProfileStringW"}), Calls{})
+    EXPECT_EQ(StartFromCommandLine(os), MainOutcome::PerformedAction);
+    EXPECT_EQ(os.calls, (Calls{"AnotherInstanceRunning()", "CommandLine()", "EndSession(PowerOff, ForceIfHung)"}))
         << "a command-line action never touches the settings file";
 }
 
@@ -48,11 +41,8 @@ TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
     for (const wchar_t* commandLine : commandLines) {
         MemoryOs os;
         os.commandLine = commandLine;
-        ProgramState state;
-        EXPECT_EQ(StartFromCommandLine(os, state), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
-        EXPECT_EQ(os.CallsNamed({"ExitWindowsEx", "EnableShutdownPrivilege"}), Calls{});
-        // The window's controls rely on this one initialisation: the forms runtime makes none.
-        EXPECT_EQ(os.CallsNamed({"InitCommonControls"}), Calls{"InitCommonControls()"});
+        EXPECT_EQ(StartFromCommandLine(os), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
+        EXPECT_TRUE(os.sessionEnds.empty());
     }
 }
 

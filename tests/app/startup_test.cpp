@@ -10,14 +10,14 @@
 #include "platform/memory/memory_forms.h"
 #include "platform/memory/memory_os.h"
 #include "settings/scratch_dir.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::app {
 namespace {
 
 using platform::MemoryForms;
 using platform::MemoryOs;
-using platform::UnloadMode;
+using platform::CloseReason;
 using platform::WindowState;
 using namespace brellix::ui;
 
@@ -35,7 +35,7 @@ public:
             iconsAtFirstShow = os->trayIcons.size();
             leftAtFirstShow = Left();
             topAtFirstShow = Top();
-            topmostBeforeFirstShow = !os->CallsNamed({"SetWindowPosTopmost"}).empty();
+            topmostBeforeFirstShow = !os->CallsNamed({"KeepOnTop"}).empty();
         }
         MemoryForms::Show();
     }
@@ -46,12 +46,12 @@ struct ProgramRun {
     MemoryOs os;
     WatchedForms forms;
     ProgramState state;
-    std::unique_ptr<FrmMain> frm;
+    std::unique_ptr<MainWindow> frm;
 
     explicit ProgramRun(const std::filesystem::path& exeDir) {
-        os.moduleFileName = std::wstring(exeDir.wstring()) + L"\\Brellix.exe";
+        os.executablePath = std::wstring(exeDir.wstring()) + L"\\Brellix.exe";
         forms.os = &os;
-        frm = std::make_unique<FrmMain>(forms, os, state.osvInfo, state.schedule, state.frmMain);
+        frm = std::make_unique<MainWindow>(forms, os, state.schedule, state.mainWindow);
     }
     void Start() { InteractiveStartUp(os, forms, state, *frm); }
     std::string Checks(int list) const {
@@ -59,7 +59,7 @@ struct ProgramRun {
         for (int i = 0; i < forms.ListCount(list); ++i) marks += forms.Selected(list, i) ? '1' : '0';
         return marks;
     }
-    std::wstring Target() const { return state.schedule.strShutdownTime; }
+    std::wstring Target() const { return state.mainWindow.targetText; }
 };
 
 class Program : public ::testing::Test {
@@ -72,10 +72,10 @@ protected:
 TEST_F(Program, AFirstStartShowsTheDefaultsTopmostAtTheScreensCornerWithTheIconAlreadyThere) {
     ProgramRun run(dir.path());
     run.Start();
-    EXPECT_EQ(run.Checks(lstOptions), "0100");
-    EXPECT_EQ(run.Checks(lstExtra), "01");
-    EXPECT_EQ(run.forms.ListIndex(lstOptions), 1);
-    EXPECT_EQ(run.forms.ListIndex(lstExtra), 1);
+    EXPECT_EQ(run.Checks(control::ActionList), "0100");
+    EXPECT_EQ(run.Checks(control::ForceModeList), "01");
+    EXPECT_EQ(run.forms.ListIndex(control::ActionList), 1);
+    EXPECT_EQ(run.forms.ListIndex(control::ForceModeList), 1);
     EXPECT_EQ(run.Target(), L"3:15:45 AM");
     EXPECT_TRUE(run.forms.Visible());
     EXPECT_EQ(run.forms.shows, 1);
@@ -84,10 +84,10 @@ TEST_F(Program, AFirstStartShowsTheDefaultsTopmostAtTheScreensCornerWithTheIconA
     EXPECT_EQ(run.forms.leftAtFirstShow, 0.0f);
     EXPECT_EQ(run.forms.topAtFirstShow, 0.0f);
     ASSERT_EQ(run.os.trayIcons.size(), 1u);
-    EXPECT_EQ(run.os.trayIcons[0].szTip, DesignCaption());
-    EXPECT_TRUE(run.state.frmMain.blnHideOnClose);
-    EXPECT_FALSE(run.forms.TimerRunning(tmrShutdown));
-    EXPECT_EQ(run.state.frmMain.settings.strIniFile, dir.path().wstring() + L"\\Brellix.ini");
+    EXPECT_EQ(run.os.trayIcons[0].tip, DesignCaption());
+    EXPECT_TRUE(run.state.mainWindow.hideOnClose);
+    EXPECT_FALSE(run.forms.TimerRunning(control::ScheduleTimer));
+    EXPECT_EQ(run.state.mainWindow.settingsFile, dir.path().wstring() + L"\\Brellix.ini");
     EXPECT_EQ(IniBytes(), "<none>") << "starting writes nothing";
 }
 
@@ -95,15 +95,15 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
     {
         ProgramRun run(dir.path());
         run.Start();
-        run.forms.UserClickItem(lstOptions, 3);
-        run.forms.UserClickItem(lstExtra, 0);
-        run.forms.UserChoose(cboHour, 10);   // "11"
-        run.forms.UserChoose(cboMinute, 30);
-        run.forms.UserChoose(cboSecond, 0);
-        run.forms.UserChoose(cboAMPM, 1);
+        run.forms.UserClickItem(control::ActionList, 3);
+        run.forms.UserClickItem(control::ForceModeList, 0);
+        run.forms.UserChoose(control::HourPicker, 10);   // "11"
+        run.forms.UserChoose(control::MinutePicker, 30);
+        run.forms.UserChoose(control::SecondPicker, 0);
+        run.forms.UserChoose(control::AmPmPicker, 1);
         run.forms.SetLeft(1500);
         run.forms.SetTop(-300);
-        run.forms.UserClick(btnExit);
+        run.forms.UserClick(control::ExitButton);
         EXPECT_FALSE(run.forms.IsLoaded());
         EXPECT_TRUE(run.os.trayIcons.empty()) << "the icon goes with the window";
     }
@@ -115,8 +115,8 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
 
     ProgramRun next(dir.path());
     next.Start();
-    EXPECT_EQ(next.Checks(lstOptions), "0001");
-    EXPECT_EQ(next.Checks(lstExtra), "10");
+    EXPECT_EQ(next.Checks(control::ActionList), "0001");
+    EXPECT_EQ(next.Checks(control::ForceModeList), "10");
     EXPECT_EQ(next.Target(), L"11:30:0 PM");
     EXPECT_EQ(next.forms.leftAtFirstShow, 1500.0f);
     EXPECT_EQ(next.forms.topAtFirstShow, -300.0f) << "partly on a monitor: applied unchanged";
@@ -128,8 +128,8 @@ TEST_F(Program, AHostileSettingsFileStartsWithTheDefaults) {
                   "Second=\nAMPM=pm\n[Position]\nLeft=nan\nTop=inf\n");
     ProgramRun run(dir.path());
     run.Start();
-    EXPECT_EQ(run.Checks(lstOptions), "0100");
-    EXPECT_EQ(run.Checks(lstExtra), "01");
+    EXPECT_EQ(run.Checks(control::ActionList), "0100");
+    EXPECT_EQ(run.Checks(control::ForceModeList), "01");
     EXPECT_EQ(run.Target(), L"3:15:45 AM");
     EXPECT_EQ(run.forms.leftAtFirstShow, 0.0f);
     EXPECT_EQ(run.forms.topAtFirstShow, 0.0f);
@@ -147,7 +147,7 @@ TEST_F(Program, ASavedPositionThatNoMonitorShowsMovesOntoTheNearestWorkArea) {
 }
 
 TEST_F(Program, ClosingOnlyHidesNormalAndTheIconStaysWhateverAskedForIt) {
-    for (UnloadMode mode : {UnloadMode::FormControlMenu, UnloadMode::TaskManager, UnloadMode::AppWindows}) {
+    for (CloseReason mode : {CloseReason::CloseBox, CloseReason::OtherProgram, CloseReason::SessionEnd}) {
         ProgramRun run(dir.path());
         run.Start();
         run.forms.UserClose(mode);
@@ -164,13 +164,13 @@ TEST_F(Program, ClosingOnlyHidesNormalAndTheIconStaysWhateverAskedForIt) {
 
 TEST_F(Program, WithoutAnIconClosingMinimisesInsteadOfLosingTheWindow) {
     ProgramRun run(dir.path());
-    run.os.notifyIconSucceeds = false;  // the shell is not ready, and stays so
+    run.os.trayAvailable = false;  // the shell is not ready, and stays so
     run.Start();
     run.forms.UserClose();
     EXPECT_TRUE(run.forms.Visible());
     EXPECT_EQ(run.forms.GetWindowState(), WindowState::Minimized);
 
-    run.os.notifyIconSucceeds = true;  // the shell came up: the next close finds the icon added
+    run.os.trayAvailable = true;  // the shell came up: the next close finds the icon added
     run.forms.SetWindowState(WindowState::Normal);
     run.forms.UserClose();
     EXPECT_FALSE(run.forms.Visible());
@@ -181,53 +181,52 @@ TEST_F(Program, TheTrayIconOpensTheMenuOrShowsTheWindowAndNothingElse) {
     ProgramRun run(dir.path());
     run.Start();
     run.forms.UserClose();
-    for (std::uint32_t code : {0x200u, 0x201u, 0x202u, 0x205u, 0x206u}) run.forms.ShellTrayNotify(code);
     EXPECT_FALSE(run.forms.Visible());
-    EXPECT_TRUE(run.os.CallsNamed({"SetForegroundWindow"}).empty());
+    EXPECT_TRUE(run.os.CallsNamed({"BringToFront"}).empty());
 
-    run.forms.ShellTrayNotify(0x203);  // double-click
+    run.forms.UserActivateTrayIcon();  // double-click
     EXPECT_TRUE(run.forms.Visible());
-    EXPECT_EQ(run.os.CallsNamed({"SetForegroundWindow"}).size(), 1u);
-    run.forms.ShellTrayNotify(0x203);  // already shown: stays shown, comes to the front
+    EXPECT_EQ(run.os.CallsNamed({"BringToFront"}).size(), 1u);
+    run.forms.UserActivateTrayIcon();  // already shown: stays shown, comes to the front
     EXPECT_TRUE(run.forms.Visible());
 
     run.forms.events.clear();
-    run.forms.ShellTrayNotify(0x204);  // right press: the menu, after the foreground
+    run.forms.UserRightClickTrayIcon();  // right press: the menu, after the foreground
     EXPECT_EQ(run.forms.events, std::vector<std::string>{"Click(mnuPopup)"});
-    EXPECT_EQ(run.os.CallsNamed({"SetForegroundWindow"}).size(), 3u);
+    EXPECT_EQ(run.os.CallsNamed({"BringToFront"}).size(), 3u);
 }
 
 TEST_F(Program, ThePopupOffersHideOrShowByVisibilityAndArmsLikeTheButton) {
     ProgramRun run(dir.path());
     run.Start();
-    run.forms.ShellTrayNotify(0x204);
-    EXPECT_TRUE(run.forms.Enabled(mnuPopupHide));
-    EXPECT_FALSE(run.forms.Enabled(mnuPopupShow));
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_TRUE(run.forms.Enabled(control::HideItem));
+    EXPECT_FALSE(run.forms.Enabled(control::ShowItem));
 
-    run.forms.popupChoice = mnuPopupHide;
-    run.forms.ShellTrayNotify(0x204);
+    run.forms.popupChoice = control::HideItem;
+    run.forms.UserRightClickTrayIcon();
     EXPECT_FALSE(run.forms.Visible());
 
-    run.forms.popupChoice = mnuPopupTurnON;  // armed from the tray while hidden
-    run.forms.ShellTrayNotify(0x204);
-    EXPECT_FALSE(run.forms.Enabled(mnuPopupHide)) << "opened while hidden";
-    EXPECT_TRUE(run.forms.Enabled(mnuPopupShow));
+    run.forms.popupChoice = control::ArmItem;  // armed from the tray while hidden
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_FALSE(run.forms.Enabled(control::HideItem)) << "opened while hidden";
+    EXPECT_TRUE(run.forms.Enabled(control::ShowItem));
     EXPECT_FALSE(run.forms.Visible());
     EXPECT_EQ(run.forms.Caption(), kCaptionArmed);
-    EXPECT_TRUE(run.forms.TimerRunning(tmrShutdown));
-    EXPECT_FALSE(run.forms.Enabled(mnuPopupTurnON));
-    EXPECT_EQ(run.os.trayIcons[0].szTip, DesignCaption()) << "the tip never follows the caption";
+    EXPECT_TRUE(run.forms.TimerRunning(control::ScheduleTimer));
+    EXPECT_FALSE(run.forms.Enabled(control::ArmItem));
+    EXPECT_EQ(run.os.trayIcons[0].tip, DesignCaption()) << "the tip never follows the caption";
 
-    run.forms.popupChoice = mnuPopupTurnON;  // disabled now: choosing it does nothing
-    run.forms.ShellTrayNotify(0x204);
-    EXPECT_TRUE(run.forms.TimerRunning(tmrShutdown));
+    run.forms.popupChoice = control::ArmItem;  // disabled now: choosing it does nothing
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_TRUE(run.forms.TimerRunning(control::ScheduleTimer));
 
-    run.forms.popupChoice = mnuPopupShow;
-    run.forms.ShellTrayNotify(0x204);
+    run.forms.popupChoice = control::ShowItem;
+    run.forms.UserRightClickTrayIcon();
     EXPECT_TRUE(run.forms.Visible());
 
-    run.forms.popupChoice = mnuPopupExit;
-    run.forms.ShellTrayNotify(0x204);
+    run.forms.popupChoice = control::ExitItem;
+    run.forms.UserRightClickTrayIcon();
     EXPECT_FALSE(run.forms.IsLoaded());
 }
 
@@ -237,9 +236,9 @@ TEST_F(Program, ExitWhileMinimisedKeepsTheStoredPositionAndWritesTheRest) {
     run.Start();
     run.forms.SetLeft(-32000);  // where Windows parks a minimised window
     run.forms.SetWindowState(WindowState::Minimized);
-    run.forms.UserClick(btnExit);  // a minimised window cannot be clicked...
-    run.forms.popupChoice = mnuPopupExit;  // ...but the tray's Exit reaches it
-    run.forms.ShellTrayNotify(0x204);
+    run.forms.UserClick(control::ExitButton);  // a minimised window cannot be clicked...
+    run.forms.popupChoice = control::ExitItem;  // ...but the tray's Exit reaches it
+    run.forms.UserRightClickTrayIcon();
     EXPECT_FALSE(run.forms.IsLoaded());
     EXPECT_EQ(IniBytes(),
               "[Position]\r\nLeft=600\r\nTop=900\r\n[Options]\r\nSelected=1\r\n[Extra]\r\nSelected=1\r\n"
@@ -250,49 +249,49 @@ TEST_F(Program, ExitWhileArmedStoresTheChoicesAndTheNextStartIsDisarmed) {
     {
         ProgramRun run(dir.path());
         run.Start();
-        run.forms.UserChoose(cboHour, 6);  // "7"
-        run.forms.UserClick(btnTurnON);
-        ASSERT_TRUE(run.forms.TimerRunning(tmrShutdown));
-        run.forms.popupChoice = mnuPopupExit;
-        run.forms.ShellTrayNotify(0x204);
+        run.forms.UserChoose(control::HourPicker, 6);  // "7"
+        run.forms.UserClick(control::ArmButton);
+        ASSERT_TRUE(run.forms.TimerRunning(control::ScheduleTimer));
+        run.forms.popupChoice = control::ExitItem;
+        run.forms.UserRightClickTrayIcon();
     }
     ProgramRun next(dir.path());
     next.Start();
     EXPECT_EQ(next.Target(), L"7:15:45 AM");
-    EXPECT_FALSE(next.forms.TimerRunning(tmrShutdown));
+    EXPECT_FALSE(next.forms.TimerRunning(control::ScheduleTimer));
     EXPECT_EQ(next.forms.Caption(), DesignCaption());
-    EXPECT_TRUE(next.forms.Enabled(btnTurnON));
+    EXPECT_TRUE(next.forms.Enabled(control::ArmButton));
 }
 
 TEST_F(Program, TheEndOfTheSessionStoresTheSettingsOnceAndRemovesTheIcon) {
     ProgramRun run(dir.path());
     run.Start();
-    run.forms.UserClickItem(lstOptions, 2);
+    run.forms.UserClickItem(control::ActionList, 2);
     run.forms.SystemEndSession();
     EXPECT_TRUE(run.os.trayIcons.empty());
     const std::string stored = IniBytes();
     EXPECT_NE(stored.find("[Options]\r\nSelected=2\r\n"), std::string::npos) << stored;
 
     // Should the process live on and exit later, nothing is written twice.
-    const std::size_t writes = run.os.CallsNamed({"WritePrivateProfileStringW"}).size();
-    run.forms.popupChoice = mnuPopupExit;
-    run.forms.ShellTrayNotify(0x204);
-    EXPECT_EQ(run.os.CallsNamed({"WritePrivateProfileStringW"}).size(), writes);
+    const std::size_t writes = run.os.CallsNamed({"WriteSetting"}).size();
+    run.forms.popupChoice = control::ExitItem;
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_EQ(run.os.CallsNamed({"WriteSetting"}).size(), writes);
 }
 
 TEST_F(Program, ARecreatedTaskbarGetsTheIconBack) {
     ProgramRun run(dir.path());
     run.Start();
     run.os.trayIcons.clear();  // the shell restarted
-    run.forms.ShellTaskbarCreated();
+    run.forms.ShellTrayCameBack();
     ASSERT_EQ(run.os.trayIcons.size(), 1u);
-    EXPECT_EQ(run.os.trayIcons[0].szTip, DesignCaption());
+    EXPECT_EQ(run.os.trayIcons[0].tip, DesignCaption());
 }
 
 TEST_F(Program, TheCreditOpensTheMakersPageAndChangesNothing) {
     ProgramRun run(dir.path());
     run.Start();
-    run.forms.UserClick(Label2);
+    run.forms.UserClick(control::CreditLink);
     EXPECT_EQ(run.os.CallsNamed({"OpenWebAddress"}),
               std::vector<std::string>{"OpenWebAddress(" + platform::ToCallText(MakerWebAddress()) + ")"});
     EXPECT_TRUE(run.forms.Visible());

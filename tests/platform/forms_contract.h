@@ -90,20 +90,21 @@ public:
     bool cancelUnload = false;
     std::function<void(int)> onClick;
 
-    void Form_Load() override { calls.push_back("Load"); }
+    void OnLoad() override { calls.push_back("Load"); }
     void OnClick(int id) override {
         calls.push_back("Click " + Name(id));
         if (onClick) onClick(id);
     }
     void OnItemCheck(int id, int item) override { calls.push_back("ItemCheck " + Name(id) + " " + std::to_string(item)); }
     void OnTimer(int) override {}
-    bool OnQueryUnload(UnloadMode mode) override {
-        calls.push_back("QueryUnload " + std::to_string(static_cast<int>(mode)));
+    bool OnCloseRequested(CloseReason mode) override {
+        calls.push_back("CloseRequested " + std::to_string(static_cast<int>(mode)));
         return cancelUnload;
     }
     void OnUnload() override { calls.push_back("Unload"); }
-    void OnTrayNotify(std::uint32_t) override {}
-    void OnTaskbarCreated() override {}
+    void OnTrayActivated() override {}
+    void OnTrayMenuRequested() override {}
+    void OnTrayCameBack() override {}
     void OnEndSession() override {}
 
 private:

@@ -77,7 +77,7 @@ TEST_P(FormsContract, CheckListRaisesClickAndItemCheckAsTheProgramRequires) {
 }
 
 TEST_P(FormsContract, TheSingleChoiceHandlersRunInsideTheUsersClick) {
-    // The program's handlers change other rows while the event is being raised, as frmMain's do.
+    // The program's handlers change other rows while the event is being raised, as the main window's do.
     recorder.onClick = [this](int id) {
         if (id == kList) forms.SetSelected(kList, forms.ListIndex(kList), true);
     };
@@ -161,12 +161,12 @@ TEST_P(FormsContract, TheCloseBoxAsksFirstAndACancelKeepsTheWindow) {
     recorder.cancelUnload = false;
     driver->CloseBox();
     EXPECT_FALSE(forms.IsLoaded());
-    EXPECT_EQ(recorder.calls, (Strings{"QueryUnload 0", "QueryUnload 0", "Unload"}));
+    EXPECT_EQ(recorder.calls, (Strings{"CloseRequested 0", "CloseRequested 0", "Unload"}));
 }
 
 TEST_P(FormsContract, UnloadFromCodeAsksWithItsOwnMode) {
     forms.Unload();
-    EXPECT_EQ(recorder.calls, (Strings{"QueryUnload 1", "Unload"}));
+    EXPECT_EQ(recorder.calls, (Strings{"CloseRequested 1", "Unload"}));
     EXPECT_FALSE(forms.IsLoaded());
 }
 

@@ -14,7 +14,7 @@ public:
     void PressArrow(int list, int delta) override { forms_.UserPressArrow(list, delta); }
     void Choose(int picker, int item) override { forms_.UserChoose(picker, item); }
     void ClickButton(int id) override { forms_.UserClick(id); }
-    void CloseBox() override { forms_.UserClose(UnloadMode::FormControlMenu); }
+    void CloseBox() override { forms_.UserClose(CloseReason::CloseBox); }
     void PopupAndChoose(int menu, std::optional<int> item) override {
         forms_.popupChoice = item;
         forms_.PopupMenu(menu);

@@ -39,16 +39,17 @@ FormSpec SmallForm() {
 class Recorder : public FormEvents {
 public:
     std::vector<std::string> calls;
-    void Form_Load() override { calls.push_back("Load"); }
+    void OnLoad() override { calls.push_back("Load"); }
     void OnClick(int id) override { calls.push_back("Click " + std::to_string(id)); }
     void OnItemCheck(int id, int item) override {
         calls.push_back("ItemCheck " + std::to_string(id) + " " + std::to_string(item));
     }
     void OnTimer(int) override {}
-    bool OnQueryUnload(UnloadMode) override { return false; }
+    bool OnCloseRequested(CloseReason) override { return false; }
     void OnUnload() override {}
-    void OnTrayNotify(std::uint32_t) override {}
-    void OnTaskbarCreated() override {}
+    void OnTrayActivated() override {}
+    void OnTrayMenuRequested() override {}
+    void OnTrayCameBack() override {}
     void OnEndSession() override {}
 };
 

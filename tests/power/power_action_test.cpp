@@ -13,10 +13,16 @@
 namespace brellix::power {
 namespace {
 
+using platform::ToCallText;
+
+// A request as the call lines show it ("PowerOff, Force"); "none" when nothing is asked.
+std::string Shown(const std::optional<platform::SessionEndRequest>& request) {
+    return request ? ToCallText(*request) : "none";
+}
+
 struct KeywordCase {
     const wchar_t* argumentText;
-    bool actionFound;
-    std::uint32_t flags;
+    const char* request;
 };
 
 void PrintTo(const KeywordCase& c, std::ostream* out) {
@@ -25,69 +31,55 @@ void PrintTo(const KeywordCase& c, std::ostream* out) {
 
 class KeywordSearch : public ::testing::TestWithParam<KeywordCase> {};
 
-TEST_P(KeywordSearch, GivesTheFlagsOfTheFirstActionInListOrderAndOneForceBit) {
-    const KeywordCase& c = GetParam();
-    const KeywordRequest request = FlagsFromKeywords(c.argumentText);
-    EXPECT_EQ(request.actionFound, c.actionFound);
-    EXPECT_EQ(request.flags, c.flags);
+TEST_P(KeywordSearch, AsksForTheFirstActionInListOrderWithOneForceMode) {
+    EXPECT_EQ(Shown(RequestFromKeywords(GetParam().argumentText)), GetParam().request);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, KeywordSearch,
     ::testing::Values(
-        KeywordCase{L"", false, 0x00}, KeywordCase{L"shutdown", true, 0x01}, KeywordCase{L"poweroff", true, 0x08},
-        KeywordCase{L"reboot", true, 0x02}, KeywordCase{L"logoff", true, 0x00},
+        KeywordCase{L"", "none"}, KeywordCase{L"shutdown", "Shutdown"}, KeywordCase{L"poweroff", "PowerOff"},
+        KeywordCase{L"reboot", "Reboot"}, KeywordCase{L"logoff", "LogOff"},
         // The fixed order decides, not the position in the text.
-        KeywordCase{L"reboot shutdown", true, 0x01}, KeywordCase{L"shutdown reboot", true, 0x01},
-        KeywordCase{L"logoff poweroff", true, 0x08}, KeywordCase{L"logoff reboot", true, 0x02},
+        KeywordCase{L"reboot shutdown", "Shutdown"}, KeywordCase{L"shutdown reboot", "Shutdown"},
+        KeywordCase{L"logoff poweroff", "PowerOff"}, KeywordCase{L"logoff reboot", "Reboot"},
         // Force modes, exclusive, the longer word first.
-        KeywordCase{L"logoff force", true, 0x04}, KeywordCase{L"poweroff forceifhung", true, 0x18},
-        KeywordCase{L"poweroff force", true, 0x0C}, KeywordCase{L"poweroff force forceifhung", true, 0x18},
-        KeywordCase{L"forceifhung poweroff force", true, 0x18},
+        KeywordCase{L"logoff force", "LogOff, Force"}, KeywordCase{L"poweroff forceifhung", "PowerOff, ForceIfHung"},
+        KeywordCase{L"poweroff force", "PowerOff, Force"},
+        KeywordCase{L"poweroff force forceifhung", "PowerOff, ForceIfHung"},
+        KeywordCase{L"forceifhung poweroff force", "PowerOff, ForceIfHung"},
         // A force keyword alone is no action.
-        KeywordCase{L"force", false, 0x04}, KeywordCase{L"forceifhung", false, 0x10},
+        KeywordCase{L"force", "none"}, KeywordCase{L"forceifhung", "none"},
         // Case-sensitive: capitals anywhere mean no match.
-        KeywordCase{L"Shutdown", false, 0}, KeywordCase{L"SHUTDOWN POWEROFF Reboot logOff", false, 0},
-        KeywordCase{L"poweroff Force", true, 0x08}, KeywordCase{L"poweroff FORCEIFHUNG force", true, 0x0C},
+        KeywordCase{L"Shutdown", "none"}, KeywordCase{L"SHUTDOWN POWEROFF Reboot logOff", "none"},
+        KeywordCase{L"poweroff Force", "PowerOff"}, KeywordCase{L"poweroff FORCEIFHUNG force", "PowerOff, Force"},
         // Substrings, slashes, dashes, colons and quotes are not looked at.
-        KeywordCase{L"/shutdown", true, 0x01}, KeywordCase{L"-reboot", true, 0x02},
-        KeywordCase{L"--poweroff:now", true, 0x08}, KeywordCase{L"x/poweroff:forceifhung", true, 0x18},
-        KeywordCase{L"preshutdownpost", true, 0x01}, KeywordCase{L"\"logoff\"", true, 0x00},
-        KeywordCase{L"enforcement", false, 0x04}, KeywordCase{L"reinforce reboot", true, 0x06},
-        KeywordCase{L"shut down", false, 0}, KeywordCase{L"\u00a0shutdown\u3000", true, 0x01}));
+        KeywordCase{L"/shutdown", "Shutdown"}, KeywordCase{L"-reboot", "Reboot"},
+        KeywordCase{L"--poweroff:now", "PowerOff"}, KeywordCase{L"x/poweroff:forceifhung", "PowerOff, ForceIfHung"},
+        KeywordCase{L"preshutdownpost", "Shutdown"}, KeywordCase{L"\"logoff\"", "LogOff"},
+        KeywordCase{L"enforcement", "none"}, KeywordCase{L"reinforce reboot", "Reboot, Force"},
+        KeywordCase{L"shut down", "none"}, KeywordCase{L"\u00a0shutdown\u3000", "Shutdown"}));
 
-TEST(FlagsFromListIndices, CoverAllTwelveValuesOfTheTwoLists) {
-    const std::uint32_t expected[4][3] = {
-        // force mode: none (-1), force (0), force if hung (1)
-        {0x01, 0x05, 0x11},
-        {0x08, 0x0C, 0x18},
-        {0x02, 0x06, 0x12},
-        {0x00, 0x04, 0x10},
-    };
-    std::set<std::uint32_t> seen;
+TEST(RequestFromListIndices, CoversAllTwelveChoicesOfTheTwoLists) {
+    std::set<std::string> seen;
     for (int action = 0; action < 4; ++action) {
-        for (int force = -1; force < 2; ++force) {
-            const std::uint32_t flags = FlagsFromListIndices(action, force);
-            EXPECT_EQ(flags, expected[action][force + 1]) << "action " << action << " force " << force;
-            EXPECT_NE(flags & (kExitForce | kExitForceIfHung), kExitForce | kExitForceIfHung);
-            seen.insert(flags);
-        }
+        for (int force = -1; force < 2; ++force) seen.insert(Shown(RequestFromListIndices(action, force)));
     }
     EXPECT_EQ(seen.size(), 12u);
 }
 
-TEST(FlagsFromListIndices, IndicesThatNameNoItemAddNothing) {
+TEST(RequestFromListIndices, IndicesThatNameNoItemAddNothing) {
     for (int outside : {-1, 4, 5, 100, -32768, 32767}) {
-        EXPECT_EQ(FlagsFromListIndices(outside, -1), kExitLogoff) << outside;
-        EXPECT_EQ(FlagsFromListIndices(3, outside), kExitLogoff) << outside;
-        EXPECT_EQ(FlagsFromListIndices(outside, 0), kExitForce) << outside;
+        EXPECT_EQ(Shown(RequestFromListIndices(outside, -1)), "LogOff") << outside;
+        EXPECT_EQ(Shown(RequestFromListIndices(3, outside)), "LogOff") << outside;
+        EXPECT_EQ(Shown(RequestFromListIndices(outside, 0)), "LogOff, Force") << outside;
     }
 }
 
 // The row of a list whose caption is the given one; -1 when no row has it.
-template <std::size_t N>
-int RowOf(const std::array<Choice, N>& list, std::wstring_view caption) {
-    const auto row = std::find_if(list.begin(), list.end(), [&](const Choice& choice) { return choice.itemText == caption; });
+template <class Choices>
+int RowOf(const Choices& list, std::wstring_view caption) {
+    const auto row = std::find_if(list.begin(), list.end(), [&](const auto& choice) { return choice.itemText == caption; });
     return row == list.end() ? -1 : static_cast<int>(row - list.begin());
 }
 
@@ -97,23 +89,22 @@ TEST(Vocabulary, EachCaptionAndKeywordAsksForWhatItSays) {
     struct Case {
         std::wstring_view caption;
         std::wstring_view keyword;
-        std::uint32_t flags;
+        const char* request;
         bool forceMode;
     };
     const Case cases[] = {
-        {L"关闭系统", L"shutdown", kExitShutdown, false},  {L"关闭电源", L"poweroff", kExitPowerOff, false},
-        {L"重启", L"reboot", kExitReboot, false},          {L"注销", L"logoff", kExitLogoff, false},
-        {L"自动断电", L"force", kExitForce, true},         {L"让用户断电", L"forceifhung", kExitForceIfHung, true},
+        {L"关闭系统", L"shutdown", "Shutdown", false},  {L"关闭电源", L"poweroff", "PowerOff", false},
+        {L"重启", L"reboot", "Reboot", false},          {L"注销", L"logoff", "LogOff", false},
+        {L"自动断电", L"force", "PowerOff, Force", true}, {L"让用户断电", L"forceifhung", "PowerOff, ForceIfHung", true},
     };
     ASSERT_EQ(kPowerActions.size() + kForceModes.size(), std::size(cases));
     for (const Case& c : cases) {
-        SCOPED_TRACE(platform::ToCallText(c.caption));
+        SCOPED_TRACE(ToCallText(c.caption));
         const int row = c.forceMode ? RowOf(kForceModes, c.caption) : RowOf(kPowerActions, c.caption);
         ASSERT_GE(row, 0);
-        const std::uint32_t expected = c.forceMode ? (kExitPowerOff | c.flags) : c.flags;
-        EXPECT_EQ(c.forceMode ? FlagsFromListIndices(1, row) : FlagsFromListIndices(row, -1), expected);
+        EXPECT_EQ(Shown(c.forceMode ? RequestFromListIndices(1, row) : RequestFromListIndices(row, -1)), c.request);
         const std::wstring keywords = c.forceMode ? L"poweroff " + std::wstring(c.keyword) : std::wstring(c.keyword);
-        EXPECT_EQ(FlagsFromKeywords(keywords).flags, expected);
+        EXPECT_EQ(Shown(RequestFromKeywords(keywords)), c.request);
     }
 }
 

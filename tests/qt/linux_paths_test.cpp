@@ -38,11 +38,11 @@ TEST(JoinCommandLine, GivesTheKeywordSearchTheArgumentsAsTyped) {
 
 TEST(JoinCommandLine, AProgramNamedAfterAKeywordPerformsNothing) {
     const std::wstring line = JoinCommandLine({L"/home/u/shutdown-tools/brellix"});
-    EXPECT_FALSE(power::FlagsFromKeywords(ArgumentTextOf(line)).actionFound);
+    EXPECT_FALSE(power::RequestFromKeywords(ArgumentTextOf(line)));
     const std::wstring forced = JoinCommandLine({L"/home/u/bin/brellix", L"--reboot", L"forceifhung"});
-    const power::KeywordRequest request = power::FlagsFromKeywords(ArgumentTextOf(forced));
-    EXPECT_TRUE(request.actionFound);
-    EXPECT_EQ(request.flags, 0x12u);
+    const auto request = power::RequestFromKeywords(ArgumentTextOf(forced));
+    ASSERT_TRUE(request);
+    EXPECT_EQ(*request, (SessionEndRequest{PowerAction::Reboot, ForceMode::ForceIfHung}));
 }
 
 TEST(ChooseSettingsDirectory, BesideTheExecutableWhereItCanBeKeptElseTheUsersConfig) {

@@ -49,27 +49,27 @@ const std::string kSession = "/org/freedesktop/login1/session/c1";
 TEST(EndSessionThroughLogind, EachActionAndForceModeMakesItsCalls) {
     struct Case {
         const char* what;
-        std::uint32_t flags;
+        SessionEndRequest request;
         std::string canHalt;
         bool sessionManager;
         Strings calls;
     };
     const Case cases[] = {
-        {"power off", 0x08, "yes", false, {"PowerOff(false)"}},
-        {"power off, force", 0x0C, "yes", false, {"PowerOff(false)"}},
-        {"power off, force if hung", 0x18, "yes", false, {"PowerOff(false)"}},
-        {"reboot", 0x02, "yes", false, {"Reboot(false)"}},
-        {"reboot, force", 0x06, "yes", false, {"Reboot(false)"}},
-        {"reboot, force if hung", 0x12, "yes", false, {"Reboot(false)"}},
-        {"shut down where halting is allowed", 0x01, "yes", false, {"CanHalt()", "Halt(false)"}},
-        {"shut down, force", 0x05, "yes", false, {"CanHalt()", "Halt(false)"}},
-        {"shut down where halting needs a password", 0x01, "challenge", false, {"CanHalt()", "PowerOff(false)"}},
-        {"shut down where halting is not possible", 0x11, "na", false, {"CanHalt()", "PowerOff(false)"}},
-        {"log off, force: the session ends at once", 0x04, "yes", true,
+        {"power off", {PowerAction::PowerOff}, "yes", false, {"PowerOff(false)"}},
+        {"power off, force", {PowerAction::PowerOff, ForceMode::Force}, "yes", false, {"PowerOff(false)"}},
+        {"power off, force if hung", {PowerAction::PowerOff, ForceMode::ForceIfHung}, "yes", false, {"PowerOff(false)"}},
+        {"reboot", {PowerAction::Reboot}, "yes", false, {"Reboot(false)"}},
+        {"reboot, force", {PowerAction::Reboot, ForceMode::Force}, "yes", false, {"Reboot(false)"}},
+        {"reboot, force if hung", {PowerAction::Reboot, ForceMode::ForceIfHung}, "yes", false, {"Reboot(false)"}},
+        {"shut down where halting is allowed", {PowerAction::Shutdown}, "yes", false, {"CanHalt()", "Halt(false)"}},
+        {"shut down, force", {PowerAction::Shutdown, ForceMode::Force}, "yes", false, {"CanHalt()", "Halt(false)"}},
+        {"shut down where halting needs a password", {PowerAction::Shutdown}, "challenge", false, {"CanHalt()", "PowerOff(false)"}},
+        {"shut down where halting is not possible", {PowerAction::Shutdown, ForceMode::ForceIfHung}, "na", false, {"CanHalt()", "PowerOff(false)"}},
+        {"log off, force: the session ends at once", {PowerAction::LogOff, ForceMode::Force}, "yes", true,
          {"GetSessionByPID(4242)", "Terminate(" + kSession + ")"}},
-        {"log off: the desktop asks its applications", 0x00, "yes", true, {"SessionManager.Logout"}},
-        {"log off, force if hung: the desktop too", 0x10, "yes", true, {"SessionManager.Logout"}},
-        {"log off without a desktop session manager", 0x00, "yes", false,
+        {"log off: the desktop asks its applications", {PowerAction::LogOff}, "yes", true, {"SessionManager.Logout"}},
+        {"log off, force if hung: the desktop too", {PowerAction::LogOff, ForceMode::ForceIfHung}, "yes", true, {"SessionManager.Logout"}},
+        {"log off without a desktop session manager", {PowerAction::LogOff}, "yes", false,
          {"SessionManager: none", "GetSessionByPID(4242)", "Terminate(" + kSession + ")"}},
     };
     for (const Case& c : cases) {
@@ -78,28 +78,28 @@ TEST(EndSessionThroughLogind, EachActionAndForceModeMakesItsCalls) {
         calls.canHalt = c.canHalt;
         calls.sessionManagerPresent = c.sessionManager;
         std::ostringstream diagnostics;
-        EXPECT_TRUE(EndSessionThroughLogind(c.flags, calls, 4242, diagnostics));
+        EXPECT_TRUE(EndSessionThroughLogind(c.request, calls, 4242, diagnostics).accepted);
         EXPECT_EQ(calls.calls, c.calls);
         EXPECT_EQ(diagnostics.str(), "");
     }
 }
 
-TEST(EndSessionThroughLogind, ARefusalReturnsFalseWithOneLineNamingTheMethod) {
+TEST(EndSessionThroughLogind, ARefusalGivesLogindsReasonAndOneLineNamingTheMethod) {
     struct Case {
         const char* what;
-        std::uint32_t flags;
+        SessionEndRequest request;
         std::string refused;
         std::string canHalt;
         bool sessionManager;
     };
     const Case cases[] = {
-        {"power off", 0x08, "PowerOff", "yes", false},
-        {"reboot", 0x02, "Reboot", "yes", false},
-        {"halt", 0x01, "Halt", "yes", false},
-        {"power off instead of halt", 0x01, "PowerOff", "no", false},
-        {"no session for the process", 0x04, "GetSessionByPID", "yes", false},
-        {"terminate", 0x04, "Terminate", "yes", false},
-        {"the desktop refused, then logind", 0x00, "Terminate", "yes", false},
+        {"power off", {PowerAction::PowerOff}, "PowerOff", "yes", false},
+        {"reboot", {PowerAction::Reboot}, "Reboot", "yes", false},
+        {"halt", {PowerAction::Shutdown}, "Halt", "yes", false},
+        {"power off instead of halt", {PowerAction::Shutdown}, "PowerOff", "no", false},
+        {"no session for the process", {PowerAction::LogOff, ForceMode::Force}, "GetSessionByPID", "yes", false},
+        {"terminate", {PowerAction::LogOff, ForceMode::Force}, "Terminate", "yes", false},
+        {"the desktop refused, then logind", {PowerAction::LogOff}, "Terminate", "yes", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -108,10 +108,11 @@ TEST(EndSessionThroughLogind, ARefusalReturnsFalseWithOneLineNamingTheMethod) {
         calls.canHalt = c.canHalt;
         calls.sessionManagerPresent = c.sessionManager;
         std::ostringstream diagnostics;
-        EXPECT_FALSE(EndSessionThroughLogind(c.flags, calls, 7, diagnostics));
-        EXPECT_EQ(diagnostics.str(), "brellix: " + c.refused +
-                                         " refused: org.freedesktop.login1.BlockedByInhibitorLock: Operation "
-                                         "inhibited by \"x\"\n");
+        const SessionEndResult result = EndSessionThroughLogind(c.request, calls, 7, diagnostics);
+        const std::string reason = "org.freedesktop.login1.BlockedByInhibitorLock: Operation inhibited by \"x\"";
+        EXPECT_FALSE(result.accepted);
+        EXPECT_EQ(result.reason, std::wstring(reason.begin(), reason.end())) << "the system's own words";
+        EXPECT_EQ(diagnostics.str(), "brellix: " + c.refused + " refused: " + reason + "\n");
     }
 }
 
@@ -120,7 +121,7 @@ TEST(EndSessionThroughLogind, ARefusingDesktopFallsBackToLogindSilently) {
     calls.sessionManagerPresent = true;
     calls.refuse = {"SessionManager"};
     std::ostringstream diagnostics;
-    EXPECT_TRUE(EndSessionThroughLogind(0x00, calls, 9, diagnostics));
+    EXPECT_TRUE(EndSessionThroughLogind({PowerAction::LogOff}, calls, 9, diagnostics).accepted);
     EXPECT_EQ(calls.calls, (Strings{"SessionManager.Logout", "GetSessionByPID(9)", "Terminate(" + kSession + ")"}));
     EXPECT_EQ(diagnostics.str(), "");
 }
@@ -129,7 +130,7 @@ TEST(EndSessionThroughLogind, AFailedHaltQueryMeansPowerOff) {
     FakeSessionEndCalls calls;
     calls.refuse = {"CanHalt"};
     std::ostringstream diagnostics;
-    EXPECT_TRUE(EndSessionThroughLogind(0x01, calls, 9, diagnostics));
+    EXPECT_TRUE(EndSessionThroughLogind({PowerAction::Shutdown}, calls, 9, diagnostics).accepted);
     EXPECT_EQ(calls.calls, (Strings{"CanHalt()", "PowerOff(false)"}));
 }
 

@@ -47,7 +47,7 @@ public:
         QApplication::processEvents();
     }
     void ClickButton(int id) override { QTest::mouseClick(forms_.Widget(id), Qt::LeftButton); }
-    void CloseBox() override { forms_.Window()->close(); }
+    void CloseBox() override { forms_.MainWidget()->close(); }
     void PopupAndChoose(int menu, std::optional<int> item) override {
         QTimer::singleShot(0, [this, item] {
             QMenu* popup = forms_.Popup();

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::platform::qt {
 namespace {
@@ -26,33 +26,34 @@ class Recorder : public FormEvents {
 public:
     std::vector<int> clicks;
     std::vector<std::pair<int, int>> itemChecks;
-    void Form_Load() override {}
+    void OnLoad() override {}
     void OnClick(int id) override { clicks.push_back(id); }
     void OnItemCheck(int id, int item) override { itemChecks.emplace_back(id, item); }
     void OnTimer(int) override {}
-    bool OnQueryUnload(UnloadMode) override { return false; }
+    bool OnCloseRequested(CloseReason) override { return false; }
     void OnUnload() override {}
-    void OnTrayNotify(std::uint32_t) override {}
-    void OnTaskbarCreated() override {}
+    void OnTrayActivated() override {}
+    void OnTrayMenuRequested() override {}
+    void OnTrayCameBack() override {}
     void OnEndSession() override {}
 };
 
-class QtFrmMain : public ::testing::Test {
+class QtMainWindow : public ::testing::Test {
 protected:
     QtForms forms{argc, argv};
     Recorder recorder;
     void SetUp() override {
-        forms.Load(ui::FrmMainSpec(), recorder);
-        for (const wchar_t* item : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(ui::lstOptions, item);
+        forms.Load(ui::MainWindowSpec(), recorder);
+        for (const wchar_t* item : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(ui::control::ActionList, item);
         forms.Show();
     }
 };
 
-TEST_F(QtFrmMain, TheWindowHasTheDesignedFixedSizeAndShowsEveryRowOfTheActionList) {
-    EXPECT_EQ(forms.Window()->minimumSize(), QSize(302, 249));
-    EXPECT_EQ(forms.Window()->maximumSize(), QSize(302, 249));
+TEST_F(QtMainWindow, TheWindowHasTheDesignedFixedSizeAndShowsEveryRowOfTheActionList) {
+    EXPECT_EQ(forms.MainWidget()->minimumSize(), QSize(302, 249));
+    EXPECT_EQ(forms.MainWidget()->maximumSize(), QSize(302, 249));
     EXPECT_EQ(forms.Caption(), ui::DesignCaption());
-    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::control::ActionList));
     ASSERT_EQ(list->Count(), 4);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -60,44 +61,44 @@ TEST_F(QtFrmMain, TheWindowHasTheDesignedFixedSizeAndShowsEveryRowOfTheActionLis
     }
 }
 
-TEST_F(QtFrmMain, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
-    QTest::keyClick(forms.Window(), Qt::Key_Return);
-    QTest::keyClick(forms.Window(), Qt::Key_Escape);
-    forms.SetEnabled(ui::btnTurnON, false);
-    QTest::keyClick(forms.Window(), Qt::Key_Return);
-    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::btnTurnON, ui::btnExit}));
+TEST_F(QtMainWindow, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
+    QTest::keyClick(forms.MainWidget(), Qt::Key_Return);
+    QTest::keyClick(forms.MainWidget(), Qt::Key_Escape);
+    forms.SetEnabled(ui::control::ArmButton, false);
+    QTest::keyClick(forms.MainWidget(), Qt::Key_Return);
+    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::control::ArmButton, ui::control::ExitButton}));
 }
 
-TEST_F(QtFrmMain, ALabelsAccessKeyGoesToTheNextControlInTabOrder) {
-    const std::pair<int, int> buddies[] = {{ui::lblHour, ui::cboHour},       {ui::lblMinute, ui::cboMinute},
-                                           {ui::Label3, ui::cboSecond},      {ui::lblTOD, ui::cboAMPM},
-                                           {ui::optOptions, ui::lstOptions}, {ui::lblExtra, ui::lstExtra}};
+TEST_F(QtMainWindow, ALabelsAccessKeyGoesToTheNextControlInTabOrder) {
+    const std::pair<int, int> buddies[] = {{ui::control::HourLabel, ui::control::HourPicker},       {ui::control::MinuteLabel, ui::control::MinutePicker},
+                                           {ui::control::SecondLabel, ui::control::SecondPicker},      {ui::control::AmPmLabel, ui::control::AmPmPicker},
+                                           {ui::control::ActionLabel, ui::control::ActionList}, {ui::control::ForceModeLabel, ui::control::ForceModeList}};
     for (const auto& [label, control] : buddies) {
         SCOPED_TRACE(label);
         EXPECT_EQ(static_cast<QLabel*>(forms.Widget(label))->buddy(), forms.Widget(control));
     }
-    EXPECT_EQ(forms.Widget(ui::lstOptions)->accessibleName(), "选项");
+    EXPECT_EQ(forms.Widget(ui::control::ActionList)->accessibleName(), "选项");
 }
 
-TEST_F(QtFrmMain, TabGoesThroughTheControlsByTabIndex) {
-    const int expected[] = {ui::cboMinute, ui::cboSecond, ui::cboAMPM, ui::lstOptions, ui::lstExtra,
-                            ui::btnTurnON, ui::btnExit};  // btnTurnOFF is disabled
-    QWidget* widget = forms.Widget(ui::cboHour);
+TEST_F(QtMainWindow, TabGoesThroughTheControlsByTabIndex) {
+    const int expected[] = {ui::control::MinutePicker, ui::control::SecondPicker, ui::control::AmPmPicker, ui::control::ActionList, ui::control::ForceModeList,
+                            ui::control::ArmButton, ui::control::ExitButton};  // btnTurnOFF is disabled
+    QWidget* widget = forms.Widget(ui::control::HourPicker);
     for (const int id : expected) {
         do {
             widget = widget->nextInFocusChain();
-        } while (!widget->isEnabled() || widget->focusPolicy() == Qt::NoFocus || !forms.Window()->isAncestorOf(widget));
+        } while (!widget->isEnabled() || widget->focusPolicy() == Qt::NoFocus || !forms.MainWidget()->isAncestorOf(widget));
         EXPECT_EQ(widget, forms.Widget(id)) << "expected control " << id;
     }
 }
 
-TEST_F(QtFrmMain, TheWindowOpensWithTheFocusOnTheFirstControlInTabOrder) {
-    EXPECT_EQ(forms.FocusedControl(), ui::cboHour) << "not the default button, as a dialog would have it";
+TEST_F(QtMainWindow, TheWindowOpensWithTheFocusOnTheFirstControlInTabOrder) {
+    EXPECT_EQ(forms.FocusedControl(), ui::control::HourPicker) << "not the default button, as a dialog would have it";
 }
 
-TEST_F(QtFrmMain, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
-    forms.SetSelected(ui::lstOptions, 1, true);
-    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
+TEST_F(QtMainWindow, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
+    forms.SetSelected(ui::control::ActionList, 1, true);
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::control::ActionList));
     QAccessibleInterface* checked = QAccessible::queryAccessibleInterface(list->Row(1));
     QAccessibleInterface* unchecked = QAccessible::queryAccessibleInterface(list->Row(2));
     ASSERT_TRUE(checked && unchecked);
@@ -112,35 +113,35 @@ TEST_F(QtFrmMain, ScreenReadersSeeEachRowAsACheckBoxWithItsState) {
     EXPECT_EQ(checked->text(QAccessible::Name), "关闭电源");
 }
 
-TEST_F(QtFrmMain, AScreenReadersToggleActsAsAClickOnTheBox) {
-    auto* list = static_cast<CheckList*>(forms.Widget(ui::lstOptions));
-    forms.SetSelected(ui::lstOptions, 1, true);
+TEST_F(QtMainWindow, AScreenReadersToggleActsAsAClickOnTheBox) {
+    auto* list = static_cast<CheckList*>(forms.Widget(ui::control::ActionList));
+    forms.SetSelected(ui::control::ActionList, 1, true);
     recorder.clicks.clear();
     recorder.itemChecks.clear();
     QAccessibleInterface* row = QAccessible::queryAccessibleInterface(list->Row(2));
     ASSERT_TRUE(row && row->actionInterface());
     row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_TRUE(forms.Selected(ui::lstOptions, 2));
-    EXPECT_EQ(forms.ListIndex(ui::lstOptions), 2);
-    EXPECT_EQ(recorder.itemChecks, (std::vector<std::pair<int, int>>{{ui::lstOptions, 2}}));
-    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::lstOptions}));
+    EXPECT_TRUE(forms.Selected(ui::control::ActionList, 2));
+    EXPECT_EQ(forms.ListIndex(ui::control::ActionList), 2);
+    EXPECT_EQ(recorder.itemChecks, (std::vector<std::pair<int, int>>{{ui::control::ActionList, 2}}));
+    EXPECT_EQ(recorder.clicks, (std::vector<int>{ui::control::ActionList}));
 }
 
-TEST_F(QtFrmMain, AnUnloadBeforeTheMessageLoopLeavesLaterPopupsWaitingForTheUser) {
+TEST_F(QtMainWindow, AnUnloadBeforeTheMessageLoopLeavesLaterPopupsWaitingForTheUser) {
     QtForms other(argc, argv);
     Recorder otherEvents;
-    other.Load(ui::FrmMainSpec(), otherEvents);
+    other.Load(ui::MainWindowSpec(), otherEvents);
     other.Unload();
     bool menuWasOpen = false;
     QTimer::singleShot(0, [&] {
         menuWasOpen = forms.Popup()->isVisible();
         forms.Popup()->close();
     });
-    forms.PopupMenu(ui::mnuPopup);
+    forms.PopupMenu(ui::control::TrayMenu);
     EXPECT_TRUE(menuWasOpen);
 }
 
-TEST_F(QtFrmMain, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
+TEST_F(QtMainWindow, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
     struct Case {
         const char* what;
         WindowState before, whileHidden;
@@ -164,37 +165,39 @@ TEST_F(QtFrmMain, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
     }
 }
 
-TEST_F(QtFrmMain, APositionReadsBackAsSetUntilTheWindowMoves) {
+TEST_F(QtMainWindow, APositionReadsBackAsSetUntilTheWindowMoves) {
     forms.SetLeft(1234.5f);
     forms.SetTop(-300.0f);
     EXPECT_EQ(forms.Left(), 1234.5f);
     EXPECT_EQ(forms.Top(), -300.0f);
     EXPECT_EQ(forms.WindowRect().left, 82);
     EXPECT_EQ(forms.WindowRect().top, -20);
-    forms.Window()->move(100, 50);
+    forms.MainWidget()->move(100, 50);
     EXPECT_EQ(forms.Left(), 1500.0f);
     EXPECT_EQ(forms.Top(), 750.0f);
 }
 
-TEST(TrayCodeOf, EachActivationMeansWhatTheProgramExpects) {
+TEST(TrayEventOf, EachActivationMeansWhatTheProgramExpects) {
     struct Case {
         QSystemTrayIcon::ActivationReason reason;
         bool statusNotifier;
-        std::uint32_t code;
-    };
-    const Case cases[] = {
-        {QSystemTrayIcon::Context, false, 0x204},     {QSystemTrayIcon::DoubleClick, false, 0x203},
-        {QSystemTrayIcon::Trigger, false, 0},         {QSystemTrayIcon::MiddleClick, false, 0},
-        {QSystemTrayIcon::Context, true, 0},          {QSystemTrayIcon::Trigger, true, 0x203},
-        {QSystemTrayIcon::DoubleClick, true, 0x203},  {QSystemTrayIcon::Unknown, true, 0},
+        TrayEvent event;
+    } const cases[] = {
+        {QSystemTrayIcon::Context, false, TrayEvent::MenuRequested},
+        {QSystemTrayIcon::DoubleClick, false, TrayEvent::Activated},
+        {QSystemTrayIcon::Trigger, false, TrayEvent::None},
+        {QSystemTrayIcon::MiddleClick, false, TrayEvent::None},
+        {QSystemTrayIcon::Context, true, TrayEvent::None},
+        {QSystemTrayIcon::Trigger, true, TrayEvent::Activated},
+        {QSystemTrayIcon::DoubleClick, true, TrayEvent::Activated},
+        {QSystemTrayIcon::Unknown, true, TrayEvent::None},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.reason << (c.statusNotifier ? " SNI" : " XEmbed"));
-        EXPECT_EQ(TrayCodeOf(c.reason, c.statusNotifier), c.code);
+        EXPECT_EQ(TrayEventOf(c.reason, c.statusNotifier), c.event) << c.reason << " " << c.statusNotifier;
     }
 }
 
-TEST_F(QtFrmMain, WithoutAnyTrayAddingTheIconFails) {
+TEST_F(QtMainWindow, WithoutAnyTrayAddingTheIconFails) {
     // No session bus and no X server here: neither a D-Bus tray nor an XEmbed one.
     ASSERT_TRUE(forms.Tray());
     EXPECT_FALSE(forms.Tray()->Add("tip"));

@@ -58,7 +58,7 @@ TEST(QtOs, OneInstancePerUserSession) {
 TEST(QtOs, TheCommandLineCarriesTheArgumentsForTheKeywordSearch) {
     QtForms forms(argc, argv);
     QtOs os({"/opt/my apps/brellix", "reboot", "\xE5\x85\xB3 force"}, forms);
-    EXPECT_EQ(os.GetCommandLineW(), L"\"/opt/my apps/brellix\" reboot \x5173 force");
+    EXPECT_EQ(os.CommandLine(), L"\"/opt/my apps/brellix\" reboot \x5173 force");
 }
 
 TEST(QtOs, SettingsLiveInTheConfigDirectoryWhichAWriteCreates) {
@@ -70,21 +70,15 @@ TEST(QtOs, SettingsLiveInTheConfigDirectoryWhichAWriteCreates) {
     EXPECT_EQ(os.SettingsDirectory(home.path().wstring()), home.path().wstring());
 
     const std::wstring file = (home / "cfg/Brellix/Brellix.ini").wstring();
-    EXPECT_TRUE(os.WritePrivateProfileStringW(L"Shutdown", L"Hour", L"8", file));
+    EXPECT_TRUE(os.WriteSetting(file, L"Shutdown", L"Hour", L"8"));
     EXPECT_EQ(FileBytes(home / "cfg/Brellix/Brellix.ini"), "[Shutdown]\r\nHour=8\r\n");
-    wchar_t buffer[16] = {};
-    os.GetPrivateProfileStringW(L"Shutdown", L"Hour", L"3", buffer, 16, file);
-    EXPECT_EQ(std::wstring(buffer), L"8");
+    EXPECT_EQ(os.ReadSetting(file, L"Shutdown", L"Hour", L"3", 254), L"8");
 }
 
 TEST(QtOs, TheExecutableIsThisProcess) {
     QtForms forms(argc, argv);
     QtOs os({"brellix"}, forms);
-    EXPECT_EQ(std::filesystem::path(os.GetModuleFileNameW()).filename(), "brellix_qt_tests");
-    OsVersionInfo info;
-    info.dwOSVersionInfoSize = sizeof info;
-    EXPECT_TRUE(os.GetVersionExA(info));
-    EXPECT_EQ(info.dwPlatformId, 2u) << "the force modes stay available";
+    EXPECT_EQ(std::filesystem::path(os.ExecutablePath()).filename(), "brellix_qt_tests");
 }
 
 TEST(QtOs, MonitorsAreTheScreensQtKnows) {
@@ -108,12 +102,12 @@ TEST(QtOs, MonitorsAreTheScreensQtKnows) {
 TEST(QtOs, ClocksAgree) {
     QtForms forms(argc, argv);
     QtOs os({"brellix"}, forms);
-    const std::uint64_t tick = os.GetTickCount64();
-    const LocalTimeOfDay now = os.GetLocalTime();
-    EXPECT_GE(os.GetTickCount64(), tick);
+    const std::uint64_t tick = os.MonotonicMilliseconds();
+    const LocalTimeOfDay now = os.LocalTime();
+    EXPECT_GE(os.MonotonicMilliseconds(), tick);
     EXPECT_LT(now.hour, 24);
     EXPECT_LT(now.millisecond, 1000);
-    EXPECT_GT(os.GetSystemTimeMilliseconds(), 1'600'000'000'000);
+    EXPECT_GT(os.WallClockMilliseconds(), 1'600'000'000'000);
 }
 
 }  // namespace

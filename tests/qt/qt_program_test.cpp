@@ -9,7 +9,7 @@
 #include "platform/qt/qt_forms.h"
 #include "platform/qt/qt_os.h"
 #include "settings/scratch_dir.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::platform::qt {
 namespace {
@@ -24,12 +24,12 @@ TEST(QtProgram, WithoutATrayTheCloseBoxMinimisesTheWindowInsteadOfHidingIt) {
     QtForms forms(argc, argv);
     QtOs os({"brellix"}, forms);
     app::ProgramState state;
-    ui::FrmMain frmMain(forms, os, state.osvInfo, state.schedule, state.frmMain);
-    app::InteractiveStartUp(os, forms, state, frmMain);
+    ui::MainWindow window(forms, os, state.schedule, state.mainWindow);
+    app::InteractiveStartUp(os, forms, state, window);
     ASSERT_TRUE(forms.Visible());
-    EXPECT_FALSE(state.frmMain.tray.iconPresent) << "no tray here: the add reported failure";
+    EXPECT_FALSE(state.mainWindow.tray.iconPresent) << "no tray here: the add reported failure";
 
-    forms.Window()->close();
+    forms.MainWidget()->close();
     EXPECT_TRUE(forms.IsLoaded());
     EXPECT_TRUE(forms.Visible()) << "a hidden window could not be brought back";
     EXPECT_EQ(forms.GetWindowState(), WindowState::Minimized);
@@ -39,14 +39,15 @@ TEST(QtProgram, WithoutATrayTheCloseBoxMinimisesTheWindowInsteadOfHidingIt) {
 class EndRecorder : public FormEvents {
 public:
     int endSessions = 0;
-    void Form_Load() override {}
+    void OnLoad() override {}
     void OnClick(int) override {}
     void OnItemCheck(int, int) override {}
     void OnTimer(int) override {}
-    bool OnQueryUnload(UnloadMode) override { return true; }
+    bool OnCloseRequested(CloseReason) override { return true; }
     void OnUnload() override {}
-    void OnTrayNotify(std::uint32_t) override {}
-    void OnTaskbarCreated() override {}
+    void OnTrayActivated() override {}
+    void OnTrayMenuRequested() override {}
+    void OnTrayCameBack() override {}
     void OnEndSession() override { ++endSessions; }
 };
 
@@ -56,7 +57,7 @@ TEST(QtProgram, TheEndSignalsStoreTheSettingsAndTheirHandlersGoWithTheWindow) {
         {
             QtForms forms(argc, argv);
             EndRecorder events;
-            forms.Load(ui::FrmMainSpec(), events);
+            forms.Load(ui::MainWindowSpec(), events);
             raise(number);
             for (int i = 0; i < 100 && events.endSessions == 0; ++i) QCoreApplication::processEvents();
             EXPECT_EQ(events.endSessions, 1);

@@ -23,7 +23,7 @@ using namespace std::string_literals;
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 std::string Utf8Of(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
 
-TEST(IniFilePath, IsTheExecutablesDirectoryAndTheTitle) {
+TEST(SettingsFilePath, IsTheExecutablesDirectoryAndTheTitle) {
     const std::wstring longDirectory = L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b');
     struct Case {
         std::wstring module;
@@ -42,14 +42,14 @@ TEST(IniFilePath, IsTheExecutablesDirectoryAndTheTitle) {
     };
     for (const Case& c : cases) {
         MemoryOs os;
-        os.moduleFileName = c.module;
-        EXPECT_EQ(IniFilePath(os), c.expected);
-        EXPECT_EQ(os.CallsNamed({"GetModuleFileNameW"}).size(), 1u);
+        os.executablePath = c.module;
+        EXPECT_EQ(SettingsFilePath(os), c.expected);
+        EXPECT_EQ(os.CallsNamed({"ExecutablePath"}).size(), 1u);
     }
     EXPECT_GT(cases[5].expected.size(), 260u) << "the long case must pass MAX_PATH";
 }
 
-TEST(IniFilePath, FollowsTheDirectoryThePlatformKeepsSettingsIn) {
+TEST(SettingsFilePath, FollowsTheDirectoryThePlatformKeepsSettingsIn) {
     struct Case {
         const char* what;
         std::wstring module;
@@ -68,9 +68,9 @@ TEST(IniFilePath, FollowsTheDirectoryThePlatformKeepsSettingsIn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryOs os;
-        os.moduleFileName = c.module;
+        os.executablePath = c.module;
         os.settingsDirectory = c.settingsDirectory;
-        EXPECT_EQ(IniFilePath(os), c.expected);
+        EXPECT_EQ(SettingsFilePath(os), c.expected);
         EXPECT_EQ(os.CallsNamed({"SettingsDirectory"}),
                   std::vector<std::string>{"SettingsDirectory(" + platform::ToCallText(c.expectedAsked) + ")"});
     }
@@ -88,34 +88,34 @@ protected:
 
 TEST_F(SettingsFile, AFirstStartReadsEveryDefault) {
     for (const IniKey& key : kIniKeys) {
-        EXPECT_EQ(ReadIniString(os_, key, file_), key.defaultValue) << platform::ToCallText(key.key);
+        EXPECT_EQ(ReadValue(os_, file_, key), key.defaultValue) << platform::ToCallText(key.key);
     }
-    const std::vector<std::string> reads = os_.CallsNamed({"GetPrivateProfileStringW"});
+    const std::vector<std::string> reads = os_.CallsNamed({"ReadSetting"});
     ASSERT_EQ(reads.size(), 8u);
-    EXPECT_EQ(reads[0], "GetPrivateProfileStringW(Options, Selected, 1, size=255, " + platform::ToCallText(file_) + ")");
-    EXPECT_EQ(reads[5].substr(0, 46), "GetPrivateProfileStringW(Shutdown, AMPM, AM, s");
+    EXPECT_EQ(reads[0], "ReadSetting(" + platform::ToCallText(file_) + ", Options, Selected, 1, max=254)");
+    EXPECT_EQ(reads[5], "ReadSetting(" + platform::ToCallText(file_) + ", Shutdown, AMPM, AM, max=254)");
     EXPECT_FALSE(Bytes()) << "reading creates no file";
 }
 
 TEST_F(SettingsFile, AReadGivesWhatIsStoredCutTo254Characters) {
     Put("[Options]\r\nSelected=\r\n[Shutdown]\r\nHour=" + std::string(300, '7') + "\r\nMinute= 05 \r\nSecond=4\0" "5\r\n"s);
-    EXPECT_EQ(ReadIniString(os_, kOptionsSelected, file_), L"") << "an empty value is not the default";
-    EXPECT_EQ(ReadIniString(os_, kShutdownHour, file_), std::wstring(254, L'7'));
-    EXPECT_EQ(ReadIniString(os_, kShutdownMinute, file_), L"05");
-    EXPECT_EQ(ReadIniString(os_, kShutdownSecond, file_), L"4") << "the text ends at the first NUL";
-    EXPECT_EQ(ReadIniString(os_, kShutdownAmPm, file_), L"AM");
-    EXPECT_EQ(ReadIniString(os_, kExtraSelected, file_), L"1");
+    EXPECT_EQ(ReadValue(os_, file_, kOptionsSelected), L"") << "an empty value is not the default";
+    EXPECT_EQ(ReadValue(os_, file_, kShutdownHour), std::wstring(254, L'7'));
+    EXPECT_EQ(ReadValue(os_, file_, kShutdownMinute), L"05");
+    EXPECT_EQ(ReadValue(os_, file_, kShutdownSecond), L"4") << "the text ends at the first NUL";
+    EXPECT_EQ(ReadValue(os_, file_, kShutdownAmPm), L"AM");
+    EXPECT_EQ(ReadValue(os_, file_, kExtraSelected), L"1");
 }
 
 // What the window's unload stores, in its order: the position, then the six choices.
 void StoreAtExit(MemoryOs& os, const MemoryForms& form, const std::wstring& file) {
-    SaveFormPosition(os, form, file);
-    WriteIniString(os, kOptionsSelected, IndexToText(1), file);
-    WriteIniString(os, kExtraSelected, IndexToText(-1), file);
-    WriteIniString(os, kShutdownHour, L"11", file);
-    WriteIniString(os, kShutdownMinute, L"30", file);
-    WriteIniString(os, kShutdownSecond, L"0", file);
-    WriteIniString(os, kShutdownAmPm, L"PM", file);
+    StoreWindowPosition(os, file, form);
+    WriteValue(os, file, kOptionsSelected, IndexToText(1));
+    WriteValue(os, file, kExtraSelected, IndexToText(-1));
+    WriteValue(os, file, kShutdownHour, L"11");
+    WriteValue(os, file, kShutdownMinute, L"30");
+    WriteValue(os, file, kShutdownSecond, L"0");
+    WriteValue(os, file, kShutdownAmPm, L"PM");
 }
 
 TEST_F(SettingsFile, AFirstExitWritesTheSectionsInTheOrderPositionOptionsExtraShutdown) {
@@ -129,9 +129,9 @@ TEST_F(SettingsFile, AFirstExitWritesTheSectionsInTheOrderPositionOptionsExtraSh
               "[Extra]\r\nSelected=-1\r\n"
               "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n");
     // And the next start reads back what the window had.
-    EXPECT_EQ(PositionFromText(ReadIniString(os_, kPositionLeft, file_)), 1234.0f);
-    EXPECT_EQ(PositionFromText(ReadIniString(os_, kPositionTop, file_)), -15.0f);
-    EXPECT_EQ(ListIndexFromText(ReadIniString(os_, kExtraSelected, file_), 2, kExtraSelected.defaultValue), 1)
+    EXPECT_EQ(PositionFromText(ReadValue(os_, file_, kPositionLeft)), 1234.0f);
+    EXPECT_EQ(PositionFromText(ReadValue(os_, file_, kPositionTop)), -15.0f);
+    EXPECT_EQ(ListIndexFromText(ReadValue(os_, file_, kExtraSelected), 2, kExtraSelected.defaultValue), 1)
         << "a list without a current item falls back to the default item";
 }
 
@@ -142,8 +142,8 @@ TEST_F(SettingsFile, AMinimisedOrMaximisedWindowStoresNoPosition) {
         form.SetLeft(-32000.0f);
         form.SetTop(-32000.0f);
         form.SetWindowState(state);
-        SaveFormPosition(os, form, file_);
-        EXPECT_TRUE(os.CallsNamed({"WritePrivateProfileStringW"}).empty());
+        StoreWindowPosition(os, file_, form);
+        EXPECT_TRUE(os.CallsNamed({"WriteSetting"}).empty());
         EXPECT_FALSE(Bytes());
     }
 }
@@ -160,39 +160,39 @@ TEST_F(SettingsFile, APositionWrittenLaterGoesLastAndOthersKeepTheirPlace) {
               "[Options]\r\nSelected=1\r\n[Extra]\r\nSelected=-1\r\n"
               "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n"
               "[Position]\r\nLeft=12.5\r\nTop=0\r\n");
-    const std::vector<std::string> writes = os_.CallsNamed({"WritePrivateProfileStringW"});
+    const std::vector<std::string> writes = os_.CallsNamed({"WriteSetting"});
     ASSERT_EQ(writes.size(), 14u);
-    EXPECT_EQ(writes[6], "WritePrivateProfileStringW(Position, Left, 12.5, " + platform::ToCallText(file_) + ")");
-    EXPECT_EQ(writes[7], "WritePrivateProfileStringW(Position, Top, 0, " + platform::ToCallText(file_) + ")");
+    EXPECT_EQ(writes[6], "WriteSetting(" + platform::ToCallText(file_) + ", Position, Left, 12.5)");
+    EXPECT_EQ(writes[7], "WriteSetting(" + platform::ToCallText(file_) + ", Position, Top, 0)");
 }
 
 TEST_F(SettingsFile, AWriteKeepsWhatElseTheFileHolds) {
     Put("; notes\r\n[Shutdown]\r\nHour=5\r\nColour=blue\r\n[Mine]\r\nx=1\r\n");
-    WriteIniString(os_, kShutdownHour, L"6", file_);
-    WriteIniString(os_, kShutdownAmPm, L"AM", file_);
+    WriteValue(os_, file_, kShutdownHour, L"6");
+    WriteValue(os_, file_, kShutdownAmPm, L"AM");
     EXPECT_EQ(Bytes(), "; notes\r\n[Shutdown]\r\nHour=6\r\nColour=blue\r\nAMPM=AM\r\n[Mine]\r\nx=1\r\n");
 }
 
 TEST_F(SettingsFile, TheFileBuiltByThePathRuleLiesBesideTheExecutable) {
-    os_.moduleFileName = Wide((dir_ / "renamed.exe").string());
-    const std::wstring strIniFile = IniFilePath(os_);
-    WriteIniString(os_, kShutdownHour, L"8", strIniFile);
+    os_.executablePath = Wide((dir_ / "renamed.exe").string());
+    const std::wstring settingsFile = SettingsFilePath(os_);
+    WriteValue(os_, settingsFile, kShutdownHour, L"8");
     EXPECT_EQ(Bytes(), "[Shutdown]\r\nHour=8\r\n");
-    EXPECT_EQ(ReadIniString(os_, kShutdownHour, strIniFile), L"8");
+    EXPECT_EQ(ReadValue(os_, settingsFile, kShutdownHour), L"8");
 }
 
 TEST_F(SettingsFile, AWindowsPathOnAnotherHostHoldsNoSettings) {
-    const std::wstring strIniFile = IniFilePath(os_);  // C:\Program Files\Brellix\Brellix.ini
-    WriteIniString(os_, kShutdownHour, L"8", strIniFile);
-    EXPECT_EQ(ReadIniString(os_, kShutdownHour, strIniFile), L"3");
-    EXPECT_FALSE(std::filesystem::exists(Utf8Of(strIniFile))) << "nothing lands in the current directory";
+    const std::wstring settingsFile = SettingsFilePath(os_);  // C:\Program Files\Brellix\Brellix.ini
+    WriteValue(os_, settingsFile, kShutdownHour, L"8");
+    EXPECT_EQ(ReadValue(os_, settingsFile, kShutdownHour), L"3");
+    EXPECT_FALSE(std::filesystem::exists(Utf8Of(settingsFile))) << "nothing lands in the current directory";
 }
 
 TEST_F(SettingsFile, AFailedWriteIsSilentAndTheNextStartReadsTheOldFile) {
     Put("[Shutdown]\r\nHour=5\r\n");
     std::filesystem::permissions(dir_ / "Brellix.ini", std::filesystem::perms::owner_read);
-    WriteIniString(os_, kShutdownHour, L"6", file_);
-    EXPECT_EQ(ReadIniString(os_, kShutdownHour, file_), L"5");
+    WriteValue(os_, file_, kShutdownHour, L"6");
+    EXPECT_EQ(ReadValue(os_, file_, kShutdownHour), L"5");
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include "app/startup.h"
 #include "platform/memory/memory_forms.h"
 #include "platform/memory/memory_os.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::ui::test {
 
@@ -21,11 +21,11 @@ struct ProgramRun {
     OsType os;
     platform::MemoryForms forms;
     app::ProgramState state;
-    std::unique_ptr<FrmMain> frm;
+    std::unique_ptr<MainWindow> frm;
 
     explicit ProgramRun(const std::filesystem::path& exeDir) {
-        os.moduleFileName = exeDir.wstring() + L"\\Brellix.exe";
-        frm = std::make_unique<FrmMain>(forms, os, state.osvInfo, state.schedule, state.frmMain);
+        os.executablePath = exeDir.wstring() + L"\\Brellix.exe";
+        frm = std::make_unique<MainWindow>(forms, os, state.schedule, state.mainWindow);
         app::InteractiveStartUp(os, forms, state, *frm);
     }
 
@@ -36,7 +36,7 @@ struct ProgramRun {
     }
     // The check marks of both lists, the target and the window's corner: "0100 01 3:15:45 AM 0,0".
     std::string Shown() const {
-        return Checks(lstOptions) + " " + Checks(lstExtra) + " " + platform::ToCallText(state.schedule.strShutdownTime) +
+        return Checks(control::ActionList) + " " + Checks(control::ForceModeList) + " " + platform::ToCallText(state.mainWindow.targetText) +
                " " + std::to_string(static_cast<int>(forms.Left())) + "," +
                std::to_string(static_cast<int>(forms.Top()));
     }
@@ -44,17 +44,17 @@ struct ProgramRun {
     // False when the window was not up to be used or did not go away.
     bool ChangeEverythingAndExit() {
         if (!forms.IsLoaded() || !forms.Visible()) return false;
-        forms.UserClickItem(lstOptions, 0);
-        forms.UserClickItem(lstExtra, 0);
-        forms.UserChoose(cboHour, 0);
-        forms.UserChoose(cboMinute, 1);
-        forms.UserChoose(cboSecond, 2);
-        forms.UserChoose(cboAMPM, 1);
+        forms.UserClickItem(control::ActionList, 0);
+        forms.UserClickItem(control::ForceModeList, 0);
+        forms.UserChoose(control::HourPicker, 0);
+        forms.UserChoose(control::MinutePicker, 1);
+        forms.UserChoose(control::SecondPicker, 2);
+        forms.UserChoose(control::AmPmPicker, 1);
         forms.SetLeft(300);
         forms.SetTop(450);
-        forms.UserClick(btnTurnON);
-        forms.UserClick(btnTurnOFF);
-        forms.UserClick(btnExit);
+        forms.UserClick(control::ArmButton);
+        forms.UserClick(control::DisarmButton);
+        forms.UserClick(control::ExitButton);
         return !forms.IsLoaded() && os.trayIcons.empty();
     }
 };

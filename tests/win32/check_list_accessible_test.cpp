@@ -1,4 +1,4 @@
-// What a screen reader finds in frmMain's check-box lists: each row a check box with its text and
+// What a screen reader finds in the main window's check-box lists: each row a check box with its text and
 // check, the list named by its label, and a row's default action doing what a click on its box
 // does. Most cases call the object the list hands out directly; one asks oleacc for it through the
 // list's window, and tests/e2e/accessibility.sh does so from another process.
@@ -15,14 +15,13 @@
 #include "platform/memory/memory_os.h"
 #include "platform/win32/check_list.h"
 #include "platform/win32/win32_forms.h"
-#include "scheduler/schedule_state.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "scheduler/schedule.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::platform::win32 {
 namespace {
 
-using check_list_accessible::UniqueAccessible;
 using namespace brellix::ui;
 
 // Records what the lists raise, on its way to the program's own handlers.
@@ -31,9 +30,9 @@ public:
     explicit Tap(FormEvents& program) : program_(program) {}
     std::vector<std::string> events;
 
-    void Form_Load() override { program_.Form_Load(); }
+    void OnLoad() override { program_.OnLoad(); }
     void OnClick(int id) override {
-        if (id == lstOptions || id == lstExtra) events.push_back("Click(" + std::to_string(id) + ")");
+        if (id == control::ActionList || id == control::ForceModeList) events.push_back("Click(" + std::to_string(id) + ")");
         program_.OnClick(id);
     }
     void OnItemCheck(int id, int item) override {
@@ -41,28 +40,28 @@ public:
         program_.OnItemCheck(id, item);
     }
     void OnTimer(int id) override { program_.OnTimer(id); }
-    bool OnQueryUnload(UnloadMode mode) override { return program_.OnQueryUnload(mode); }
+    bool OnCloseRequested(CloseReason reason) override { return program_.OnCloseRequested(reason); }
     void OnUnload() override { program_.OnUnload(); }
-    void OnTrayNotify(std::uint32_t code) override { program_.OnTrayNotify(code); }
-    void OnTaskbarCreated() override { program_.OnTaskbarCreated(); }
+    void OnTrayActivated() override { program_.OnTrayActivated(); }
+    void OnTrayMenuRequested() override { program_.OnTrayMenuRequested(); }
+    void OnTrayCameBack() override { program_.OnTrayCameBack(); }
     void OnEndSession() override { program_.OnEndSession(); }
 
 private:
     FormEvents& program_;
 };
 
-// frmMain on the real window, as it starts: the second action and the second force mode checked.
+// The main window on the real window, as it starts: the second action and the second force mode checked.
 struct Program {
     MemoryOs os;  // nothing of the system is asked for here
     Win32Forms forms;
-    OsVersionInfo osvInfo;
-    scheduler::ScheduleState schedule;
-    FrmMainState frmState;
-    FrmMain frm{forms, os, osvInfo, schedule, frmState};
+    scheduler::Schedule schedule;
+    MainWindowState frmState;
+    MainWindow frm{forms, os, schedule, frmState};
     Tap tap{frm};
 
     Program() {
-        forms.Load(FrmMainSpec(), tap);
+        forms.Load(MainWindowSpec(), tap);
         forms.Show();
         forms.DoEvents();
         tap.events.clear();
@@ -133,8 +132,8 @@ LONG State(IAccessible& object, LONG child) {
 
 TEST(CheckListAccessible, RowsReadAsCheckBoxesWithTheirTextAndCheck) {
     Program program;
-    program.forms.SetListIndex(lstOptions, 1);
-    ::SetFocus(program.List(lstOptions));
+    program.forms.SetListIndex(control::ActionList, 1);
+    ::SetFocus(program.List(control::ActionList));
     program.forms.DoEvents();
 
     struct Row {
@@ -146,13 +145,13 @@ TEST(CheckListAccessible, RowsReadAsCheckBoxesWithTheirTextAndCheck) {
     };
     constexpr LONG kRow = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
     const Row rows[] = {
-        {lstOptions, 1, L"关闭系统", kRow, L"Check"},
-        {lstOptions, 2, L"关闭电源", kRow | STATE_SYSTEM_CHECKED | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED,
+        {control::ActionList, 1, L"关闭系统", kRow, L"Check"},
+        {control::ActionList, 2, L"关闭电源", kRow | STATE_SYSTEM_CHECKED | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED,
          L"Uncheck"},
-        {lstOptions, 3, L"重启", kRow, L"Check"},
-        {lstOptions, 4, L"注销", kRow, L"Check"},
-        {lstExtra, 1, L"自动断电", kRow, L"Check"},
-        {lstExtra, 2, L"让用户断电", kRow | STATE_SYSTEM_CHECKED | STATE_SYSTEM_SELECTED, L"Uncheck"},
+        {control::ActionList, 3, L"重启", kRow, L"Check"},
+        {control::ActionList, 4, L"注销", kRow, L"Check"},
+        {control::ForceModeList, 1, L"自动断电", kRow, L"Check"},
+        {control::ForceModeList, 2, L"让用户断电", kRow | STATE_SYSTEM_CHECKED | STATE_SYSTEM_SELECTED, L"Uncheck"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "list " << row.list << ", child " << row.child);
@@ -167,7 +166,7 @@ TEST(CheckListAccessible, RowsReadAsCheckBoxesWithTheirTextAndCheck) {
 
 TEST(CheckListAccessible, EachListIsAListNamedByItsLabel) {
     Program program;
-    ::SetFocus(program.List(lstExtra));
+    ::SetFocus(program.List(control::ForceModeList));
     program.forms.DoEvents();
 
     struct List {
@@ -178,8 +177,8 @@ TEST(CheckListAccessible, EachListIsAListNamedByItsLabel) {
         LONG state;
     };
     const List lists[] = {
-        {lstOptions, L"选项", L"Alt+O", 4, STATE_SYSTEM_FOCUSABLE},
-        {lstExtra, L"执行", L"Alt+E", 2, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED},
+        {control::ActionList, L"选项", L"Alt+O", 4, STATE_SYSTEM_FOCUSABLE},
+        {control::ForceModeList, L"执行", L"Alt+E", 2, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED},
     };
     for (const List& list : lists) {
         SCOPED_TRACE(testing::Message() << "list " << list.id);
@@ -199,8 +198,8 @@ TEST(CheckListAccessible, EachListIsAListNamedByItsLabel) {
 
 TEST(CheckListAccessible, RowsAreWhereTheListDrawsThem) {
     Program program;
-    const HWND list = program.List(lstOptions);
-    const UniqueAccessible object = program.Object(lstOptions);
+    const HWND list = program.List(control::ActionList);
+    const UniqueAccessible object = program.Object(control::ActionList);
     ASSERT_TRUE(object);
     for (LONG child = 1; child <= 4; ++child) {
         SCOPED_TRACE(child);
@@ -240,13 +239,13 @@ TEST(CheckListAccessible, TheDefaultActionOnARowIsAClickOnItsBox) {
         std::string options;  // both lists' checks afterwards
         std::string extra;
     };
-    // frmMain starts with "0100" and "01"; each list keeps exactly one check.
+    // The main window starts with "0100" and "01"; each list keeps exactly one check.
     const Case cases[] = {
-        {"an unchecked action", lstOptions, 2, "0010", "01"},
-        {"the first action", lstOptions, 0, "1000", "01"},
-        {"the checked action", lstOptions, 1, "0100", "01"},
-        {"an unchecked force mode", lstExtra, 0, "0100", "10"},
-        {"the checked force mode", lstExtra, 1, "0100", "01"},
+        {"an unchecked action", control::ActionList, 2, "0010", "01"},
+        {"the first action", control::ActionList, 0, "1000", "01"},
+        {"the checked action", control::ActionList, 1, "0100", "01"},
+        {"an unchecked force mode", control::ForceModeList, 0, "0100", "10"},
+        {"the checked force mode", control::ForceModeList, 1, "0100", "01"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,8 +254,8 @@ TEST(CheckListAccessible, TheDefaultActionOnARowIsAClickOnItsBox) {
             Program clicked;
             clicked.ClickBox(c.list, c.item);
             clickEvents = clicked.tap.events;
-            EXPECT_EQ(clicked.Checks(lstOptions), c.options) << "the mouse";
-            EXPECT_EQ(clicked.Checks(lstExtra), c.extra) << "the mouse";
+            EXPECT_EQ(clicked.Checks(control::ActionList), c.options) << "the mouse";
+            EXPECT_EQ(clicked.Checks(control::ForceModeList), c.extra) << "the mouse";
         }
         Program program;
         const UniqueAccessible object = program.Object(c.list);
@@ -267,31 +266,31 @@ TEST(CheckListAccessible, TheDefaultActionOnARowIsAClickOnItsBox) {
 
         EXPECT_FALSE(clickEvents.empty());
         EXPECT_EQ(program.tap.events, clickEvents);
-        EXPECT_EQ(program.Checks(lstOptions), c.options);
-        EXPECT_EQ(program.Checks(lstExtra), c.extra);
+        EXPECT_EQ(program.Checks(control::ActionList), c.options);
+        EXPECT_EQ(program.Checks(control::ForceModeList), c.extra);
         EXPECT_EQ(program.forms.ListIndex(c.list), c.item);
     }
 }
 
 TEST(CheckListAccessible, ADisabledListRefusesTheDefaultAction) {
     Program program;
-    ::SendMessageW(program.forms.ControlWindow(btnTurnON), BM_CLICK, 0, 0);  // armed: the lists are locked
+    ::SendMessageW(program.forms.ControlWindow(control::ArmButton), BM_CLICK, 0, 0);  // armed: the lists are locked
     program.forms.DoEvents();
-    ASSERT_FALSE(::IsWindowEnabled(program.List(lstOptions)));
+    ASSERT_FALSE(::IsWindowEnabled(program.List(control::ActionList)));
     program.tap.events.clear();
 
-    const UniqueAccessible object = program.Object(lstOptions);
+    const UniqueAccessible object = program.Object(control::ActionList);
     ASSERT_TRUE(object);
     EXPECT_EQ(State(*object.get(), 3), STATE_SYSTEM_UNAVAILABLE);
     EXPECT_EQ(State(*object.get(), 2), STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_CHECKED);
     EXPECT_EQ(State(*object.get(), CHILDID_SELF), STATE_SYSTEM_UNAVAILABLE);
     EXPECT_TRUE(FAILED(object.get()->accDoDefaultAction(Child(3))));
     // A click asked for just before the list was locked arrives after it: it is refused as well.
-    ::PostMessageW(program.List(lstOptions), check_list::kClickBoxMessage, 2, 0);
+    ::PostMessageW(program.List(control::ActionList), check_list::kClickBoxMessage, 2, 0);
     program.forms.DoEvents();
 
     EXPECT_TRUE(program.tap.events.empty());
-    EXPECT_EQ(program.Checks(lstOptions), "0100");
+    EXPECT_EQ(program.Checks(control::ActionList), "0100");
 }
 
 // --- Announcing a change ---
@@ -310,12 +309,12 @@ TEST(CheckListAccessible, ARowWhoseCheckChangesIsAnnounced) {
     Program program;
     std::vector<LONG> changes;
     seenStateChanges = &changes;
-    watchedList = program.List(lstOptions);
+    watchedList = program.List(control::ActionList);
     const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr,
                                                  OnStateChange, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
 
-    const UniqueAccessible object = program.Object(lstOptions);
+    const UniqueAccessible object = program.Object(control::ActionList);
     ASSERT_TRUE(object);
     ASSERT_EQ(object.get()->accDoDefaultAction(Child(4)), S_OK);
     program.forms.DoEvents();
@@ -326,7 +325,7 @@ TEST(CheckListAccessible, ARowWhoseCheckChangesIsAnnounced) {
     ::UnhookWinEvent(hook);
     seenStateChanges = nullptr;
 
-    EXPECT_EQ(program.Checks(lstOptions), "0001");
+    EXPECT_EQ(program.Checks(control::ActionList), "0001");
     // The fourth row checked, then the second unchecked by the single-choice rule.
     EXPECT_EQ(changes, (std::vector<LONG>{4, 2}));
 }
@@ -335,7 +334,7 @@ TEST(CheckListAccessible, ARowWhoseCheckChangesIsAnnounced) {
 
 TEST(CheckListAccessible, OleaccFindsTheListsOwnObjectThroughItsWindow) {
     Program program;
-    const HWND list = program.List(lstExtra);
+    const HWND list = program.List(control::ForceModeList);
     IAccessible* found = nullptr;
     ASSERT_EQ(::AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
                                            check_list_accessible::AccessibleIid(), reinterpret_cast<void**>(&found)),
@@ -361,9 +360,9 @@ TEST(CheckListAccessible, AnObjectHeldAfterTheListIsGoneAnswersNotConnected) {
     UniqueAccessible held;
     {
         Program program;
-        held = program.Object(lstOptions);
+        held = program.Object(control::ActionList);
         ASSERT_TRUE(held);
-        EXPECT_EQ(program.Object(lstOptions).get(), held.get()) << "one object per list";
+        EXPECT_EQ(program.Object(control::ActionList).get(), held.get()) << "one object per list";
         EXPECT_EQ(Name(*held.get(), 1), L"关闭系统");
         program.forms.Unload();
         ASSERT_FALSE(program.forms.IsLoaded());

@@ -92,14 +92,13 @@ private:
 // The memory system, but the settings file goes through the system's profile functions.
 class SystemProfileOs : public platform::MemoryOs {
 public:
-    std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                           std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
-                                           std::wstring_view file) override {
-        return system_.GetPrivateProfileStringW(section, key, defaultValue, buffer, size, file);
+    std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                             std::wstring_view defaultValue, std::size_t maxLength) override {
+        return system_.ReadSetting(file, section, key, defaultValue, maxLength);
     }
-    bool WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                    std::wstring_view file) override {
-        writesRefused += system_.WritePrivateProfileStringW(section, key, value, file) ? 0 : 1;
+    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                      std::wstring_view value) override {
+        writesRefused += system_.WriteSetting(file, section, key, value) ? 0 : 1;
         return true;
     }
     int writesRefused = 0;

@@ -117,18 +117,15 @@ TEST_P(ProfileDifferential, ThePortableCodeDoesWhatTheSystemDoes) {
     for (const Step& step : c.steps) {
         SCOPED_TRACE("step " + std::to_string(index++));
         if (const Read* read = std::get_if<Read>(&step)) {
-            std::wstring a(read->size + 8, L'#'), b(read->size + 8, L'#');
-            const std::uint32_t na = system.GetPrivateProfileStringW(read->section, read->key, read->defaultValue,
-                                                                    a.data(), read->size, systemFile);
-            const std::uint32_t nb = portable.GetPrivateProfileStringW(read->section, read->key, read->defaultValue,
-                                                                      b.data(), read->size, portableFile);
-            EXPECT_EQ(nb, na) << ToCallText(read->section) << "/" << ToCallText(read->key);
-            EXPECT_EQ(ToCallText(b.substr(0, nb + 1)), ToCallText(a.substr(0, na + 1)))
-                << ToCallText(read->section) << "/" << ToCallText(read->key);
+            const std::size_t maxLength = read->size - 1;
+            const std::wstring a = system.ReadSetting(systemFile, read->section, read->key, read->defaultValue, maxLength);
+            const std::wstring b =
+                portable.ReadSetting(portableFile, read->section, read->key, read->defaultValue, maxLength);
+            EXPECT_EQ(ToCallText(b), ToCallText(a)) << ToCallText(read->section) << "/" << ToCallText(read->key);
         } else {
             const Write& write = std::get<Write>(step);
-            const bool ra = system.WritePrivateProfileStringW(write.section, write.key, write.value, systemFile);
-            const bool rb = portable.WritePrivateProfileStringW(write.section, write.key, write.value, portableFile);
+            const bool ra = system.WriteSetting(systemFile, write.section, write.key, write.value);
+            const bool rb = portable.WriteSetting(portableFile, write.section, write.key, write.value);
             EXPECT_EQ(rb, ra) << ToCallText(write.section) << "/" << ToCallText(write.key);
         }
     }
@@ -330,9 +327,9 @@ TEST(ProfilePathUnderWindows, ADoubledSeparatorNamesTheSameFile) {
         {L"C:\\\\brellix-root-" + pid + L".ini", L"C:\\brellix-root-" + pid + L".ini"},
     };
     for (const auto& [doubled, single] : paths) {
-        settings::WriteIniString(os, settings::kShutdownHour, L"9", doubled);
-        EXPECT_EQ(settings::ReadIniString(os, settings::kShutdownHour, single), L"9") << ToCallText(doubled);
-        EXPECT_EQ(settings::ReadIniString(os, settings::kShutdownHour, doubled), L"9") << ToCallText(doubled);
+        settings::WriteValue(os, doubled, settings::kShutdownHour, L"9");
+        EXPECT_EQ(settings::ReadValue(os, single, settings::kShutdownHour), L"9") << ToCallText(doubled);
+        EXPECT_EQ(settings::ReadValue(os, doubled, settings::kShutdownHour), L"9") << ToCallText(doubled);
         EXPECT_TRUE(::DeleteFileW(single.c_str())) << ToCallText(single);
     }
     ::RemoveDirectoryW(directory.c_str());

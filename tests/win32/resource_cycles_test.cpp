@@ -13,8 +13,8 @@
 #include "platform/win32/win32_forms.h"
 #include "resource_census.h"
 #include "scratch_dir_win32.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::ui {
 namespace {
@@ -49,39 +49,39 @@ protected:
     platform::MemoryOs os;  // the tray and the clock stay out of the system
     platform::win32::Win32Forms forms;
     app::ProgramState state;
-    FrmMain frm{forms, os, state.osvInfo, state.schedule, state.frmMain};
+    MainWindow frm{forms, os, state.schedule, state.mainWindow};
 
     void SetUp() override {
         ASSERT_FALSE(dir.path().empty());
-        os.moduleFileName = dir.ExePath();
+        os.executablePath = dir.ExePath();
         app::InteractiveStartUp(os, forms, state, frm);
         forms.DoEvents();
         ASSERT_TRUE(forms.Visible());
     }
     void TearDown() override {
-        if (forms.IsLoaded()) frm.btnExit_Click();
+        if (forms.IsLoaded()) frm.Exit();
     }
 
     void Click(int button) { ::SendMessageW(forms.ControlWindow(button), BM_CLICK, 0, 0); }
 
     // On the shown window with the buttons, painted after each click.
     void ArmAndDisarmByClicks() {
-        Click(btnTurnON);
+        Click(control::ArmButton);
         forms.DoEvents();
-        Click(btnTurnOFF);
+        Click(control::DisarmButton);
         forms.DoEvents();
     }
     // What the tray's popup menu raises, while the window is hidden.
     void ArmAndDisarmFromTheTray() {
-        frm.mnuPopupTurnON_Click();
-        frm.mnuPopupTurnOFF_Click();
+        frm.Arm();
+        frm.Disarm();
     }
     // Closed to the tray, brought back by a double-click on the icon.
     void HideAndShow() {
         ::SendMessageW(forms.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
         forms.DoEvents();
         hiddenEveryTime_ = hiddenEveryTime_ && !::IsWindowVisible(forms.Window());
-        ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 0, WM_LBUTTONDBLCLK);
+        ::SendMessageW(forms.Window(), platform::win32::kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
         forms.DoEvents();
         shownEveryTime_ = shownEveryTime_ && ::IsWindowVisible(forms.Window());
     }
@@ -114,11 +114,11 @@ TEST_F(ResourceCycles, ArmingsAndHidesLeaveTheCountsAsTheyWere) {
         ArmAndDisarmFromTheTray();
         if (i % 100 == 0) forms.DoEvents();
     }
-    ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 0, WM_LBUTTONDBLCLK);
+    ::SendMessageW(forms.Window(), platform::win32::kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
     forms.DoEvents();
     ASSERT_TRUE(forms.Visible());
     EXPECT_EQ(CountResources(), baseline) << "after arming from the tray";
-    EXPECT_FALSE(forms.Enabled(tmrShutdown));
+    EXPECT_FALSE(forms.Enabled(control::ScheduleTimer));
 
     for (int i = 0; i < kHides; ++i) HideAndShow();
     EXPECT_TRUE(hiddenEveryTime_);

@@ -1,4 +1,4 @@
-// The real window built from frmMain's description, loaded, filled and shown for each test, and
+// The real window built from the main window's description, loaded, filled and shown for each test, and
 // what it raises, recorded in the memory backend's words.
 #pragma once
 
@@ -19,7 +19,7 @@
 #include "platform/memory/memory_forms.h"
 #include "platform/memory/memory_os.h"
 #include "platform/win32/dpi.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 #include "win32_test_support.h"
 
 namespace brellix::platform::win32::test {
@@ -31,14 +31,14 @@ using brellix::test::PressWith;
 using namespace brellix::ui;
 
 inline std::string NameOf(int id) {
-    for (const ControlSpec& control : FrmMainSpec().controls) {
+    for (const ControlSpec& control : MainWindowSpec().controls) {
         if (control.id == id) return ToCallText(control.name);
     }
     return std::to_string(id);
 }
 
 inline const ControlSpec& SpecOf(int id) {
-    static const FormSpec spec = FrmMainSpec();
+    static const FormSpec spec = MainWindowSpec();
     for (const ControlSpec& control : spec.controls) {
         if (control.id == id) return control;
     }
@@ -51,9 +51,9 @@ public:
     std::vector<std::string> events;
     bool cancelUnload = false;
     std::function<void(int)> onClick;
-    std::function<void(std::uint32_t)> onTrayNotify;
+    std::function<void()> onTrayMenu;
 
-    void Form_Load() override { events.push_back("Load"); }
+    void OnLoad() override { events.push_back("Load"); }
     void OnClick(int id) override {
         events.push_back("Click(" + NameOf(id) + ")");
         if (onClick) onClick(id);
@@ -62,29 +62,30 @@ public:
         events.push_back("ItemCheck(" + NameOf(id) + ", " + std::to_string(item) + ")");
     }
     void OnTimer(int id) override { events.push_back("Timer(" + NameOf(id) + ")"); }
-    bool OnQueryUnload(UnloadMode mode) override {
-        events.push_back("QueryUnload(" + std::to_string(static_cast<int>(mode)) + ")");
+    bool OnCloseRequested(CloseReason mode) override {
+        events.push_back("CloseRequested(" + std::to_string(static_cast<int>(mode)) + ")");
         return cancelUnload;
     }
     void OnUnload() override { events.push_back("Unload"); }
-    void OnTrayNotify(std::uint32_t code) override {
-        events.push_back("TrayNotify(" + std::to_string(code) + ")");
-        if (onTrayNotify) onTrayNotify(code);
+    void OnTrayActivated() override { events.push_back("TrayActivated"); }
+    void OnTrayMenuRequested() override {
+        events.push_back("TrayMenuRequested");
+        if (onTrayMenu) onTrayMenu();
     }
-    void OnTaskbarCreated() override { events.push_back("TaskbarCreated"); }
+    void OnTrayCameBack() override { events.push_back("TrayCameBack"); }
     void OnEndSession() override { events.push_back("EndSession"); }
 };
 
 // The items the program fills in at load.
 inline void Fill(Forms& forms) {
-    for (int hour = 1; hour <= 12; ++hour) forms.AddItem(cboHour, std::to_wstring(hour));
+    for (int hour = 1; hour <= 12; ++hour) forms.AddItem(control::HourPicker, std::to_wstring(hour));
     for (int value = 0; value < 60; ++value) {
-        forms.AddItem(cboMinute, std::to_wstring(value));
-        forms.AddItem(cboSecond, std::to_wstring(value));
+        forms.AddItem(control::MinutePicker, std::to_wstring(value));
+        forms.AddItem(control::SecondPicker, std::to_wstring(value));
     }
-    for (const wchar_t* action : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(lstOptions, action);
-    for (const wchar_t* ampm : {L"AM", L"PM"}) forms.AddItem(cboAMPM, ampm);
-    for (const wchar_t* force : {L"自动断电", L"让用户断电"}) forms.AddItem(lstExtra, force);
+    for (const wchar_t* action : {L"关闭系统", L"关闭电源", L"重启", L"注销"}) forms.AddItem(control::ActionList, action);
+    for (const wchar_t* ampm : {L"AM", L"PM"}) forms.AddItem(control::AmPmPicker, ampm);
+    for (const wchar_t* force : {L"自动断电", L"让用户断电"}) forms.AddItem(control::ForceModeList, force);
 }
 
 // A list's checks as "0100".
@@ -100,7 +101,7 @@ public:
     Recorder recorder;
 
     void SetUp() override {
-        forms.Load(FrmMainSpec(), recorder);
+        forms.Load(MainWindowSpec(), recorder);
         ASSERT_TRUE(forms.IsLoaded());
         Fill(forms);
         forms.SetLeft(120 * forms.TwipsPerPixel());

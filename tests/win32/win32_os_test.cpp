@@ -10,18 +10,30 @@
 #include <vector>
 
 #include "platform/win32/shutdown_privilege.h"
-#include "power/privileged_exit.h"
 #include "resource_census.h"
 #include "win32_test_support.h"
 
 namespace brellix::platform::win32 {
 namespace {
 
-TEST(Win32Os, TheVersionQuerySaysNt) {
-    Win32Os os;
-    OsVersionInfo osvInfo;
-    EXPECT_TRUE(power::IsWinNT(os, osvInfo));
-    EXPECT_GE(osvInfo.dwMajorVersion, 5u);
+// The system is asked for exactly what the request names: every action and force mode.
+TEST(Win32Os, EachRequestAsksForItsExitWindowsFlags) {
+    const struct {
+        PowerAction action;
+        UINT flags;
+    } actions[] = {{PowerAction::Shutdown, EWX_SHUTDOWN},
+                   {PowerAction::PowerOff, EWX_POWEROFF},
+                   {PowerAction::Reboot, EWX_REBOOT},
+                   {PowerAction::LogOff, EWX_LOGOFF}};
+    const struct {
+        ForceMode force;
+        UINT flags;
+    } forces[] = {{ForceMode::None, 0}, {ForceMode::Force, EWX_FORCE}, {ForceMode::ForceIfHung, EWX_FORCEIFHUNG}};
+    for (const auto& a : actions) {
+        for (const auto& f : forces) {
+            EXPECT_EQ(ExitWindowsFlags({a.action, f.force}), a.flags | f.flags) << a.flags << " " << f.flags;
+        }
+    }
 }
 
 TEST(ShutdownPrivilege, TheComputerNameIsTheSystemsOwn) {
@@ -177,20 +189,18 @@ bool ShutdownPrivilegeEnabled() {
     return enabled != FALSE;
 }
 
-TEST(Win32Os, EnableShutdownPrivilegeEnablesItInTheProcessToken) {
-    Win32Os os;
-    os.EnableShutdownPrivilege();
+TEST(ShutdownPrivilege, IsEnabledInTheProcessToken) {
+    EnableShutdownPrivilege();
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
 }
 
 // The real calls, but a token that is never closed: what the census must catch.
 BOOL WINAPI KeepHandleOpen(HANDLE) { return TRUE; }
 
-TEST(Win32Os, EnableShutdownPrivilegeLeavesNoHandleOpen) {
-    Win32Os os;
-    os.EnableShutdownPrivilege();  // warm up whatever the system caches
+TEST(ShutdownPrivilege, LeavesNoHandleOpen) {
+    EnableShutdownPrivilege();  // warm up whatever the system caches
     const int before = test::CountResources().handles;
-    for (int i = 0; i < 20; ++i) os.EnableShutdownPrivilege();
+    for (int i = 0; i < 20; ++i) EnableShutdownPrivilege();
     EXPECT_EQ(test::CountResources().handles, before);
 
     TokenCalls leaky;
@@ -208,25 +218,25 @@ TEST(Win32Os, ASecondProcessSeesTheSingleInstanceName) {
 
 TEST(Win32Os, TheCommandLineIsHandedOverWhole) {
     Win32Os os;
-    EXPECT_EQ(os.GetCommandLineW(), std::wstring(::GetCommandLineW()));
+    EXPECT_EQ(os.CommandLine(), std::wstring(::GetCommandLineW()));
 }
 
 TEST(Win32Os, TheModulePathIsTheRunningExe) {
     Win32Os os;
-    EXPECT_EQ(os.GetModuleFileNameW(), test::ThisExePath());
+    EXPECT_EQ(os.ExecutablePath(), test::ThisExePath());
 }
 
 TEST(Win32Os, TheClocksAgreeWithTheSystem) {
     Win32Os os;
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    const LocalTimeOfDay seen = os.GetLocalTime();
+    const LocalTimeOfDay seen = os.LocalTime();
     const int difference = (seen.hour * 3600 + seen.minute * 60 + seen.second) -
                            (now.wHour * 3600 + now.wMinute * 60 + now.wSecond);
     EXPECT_LE(std::abs(difference), 1);
-    const std::uint64_t tick = os.GetTickCount64();
-    EXPECT_GE(os.GetTickCount64(), tick);
-    EXPECT_GT(os.GetSystemTimeMilliseconds(), 1'600'000'000'000LL);
+    const std::uint64_t tick = os.MonotonicMilliseconds();
+    EXPECT_GE(os.MonotonicMilliseconds(), tick);
+    EXPECT_GT(os.WallClockMilliseconds(), 1'600'000'000'000LL);
 }
 
 }  // namespace

@@ -23,10 +23,10 @@ void MemoryForms::Load(const FormSpec& spec, FormEvents& events) {
     clientHeight_ = spec.clientHeight;
     loaded_ = true;
     visible_ = false;
-    events.Form_Load();
+    events.OnLoad();
 }
 
-void MemoryForms::Unload() { UserClose(UnloadMode::FormCode); }
+void MemoryForms::Unload() { UserClose(CloseReason::Program); }
 
 int MemoryForms::RunMessageLoop() {
     while (loaded_ && !queue_.empty()) {
@@ -293,10 +293,10 @@ void MemoryForms::UserPressArrow(int listId, int delta) {
     RaiseClick(listId);
 }
 
-void MemoryForms::UserClose(UnloadMode mode) {
+void MemoryForms::UserClose(CloseReason reason) {
     if (!loaded_) return;
-    events.push_back("QueryUnload(" + std::to_string(static_cast<int>(mode)) + ")");
-    if (events_->OnQueryUnload(mode)) return;
+    events.push_back("CloseRequested(" + std::to_string(static_cast<int>(reason)) + ")");
+    if (events_->OnCloseRequested(reason)) return;
     events.push_back("Unload");
     events_->OnUnload();
     loaded_ = false;
@@ -309,12 +309,16 @@ void MemoryForms::SystemEndSession() {
     events_->OnEndSession();
 }
 
-void MemoryForms::ShellTrayNotify(std::uint32_t code) {
-    if (loaded_) events_->OnTrayNotify(code);
+void MemoryForms::UserActivateTrayIcon() {
+    if (loaded_) events_->OnTrayActivated();
 }
 
-void MemoryForms::ShellTaskbarCreated() {
-    if (loaded_) events_->OnTaskbarCreated();
+void MemoryForms::UserRightClickTrayIcon() {
+    if (loaded_) events_->OnTrayMenuRequested();
+}
+
+void MemoryForms::ShellTrayCameBack() {
+    if (loaded_) events_->OnTrayCameBack();
 }
 
 void MemoryForms::TimerTick(int timerId) {

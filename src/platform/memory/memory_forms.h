@@ -35,9 +35,7 @@ public:
     void SetTop(float twips) override { top_ = twips; }
     ScreenRect WindowRect() const override;
     float TwipsPerPixel() const override { return twipsPerPixel; }
-    WindowHandle hWnd() const override { return kWindow; }
-    IconHandle Icon() const override { return kIcon; }
-    std::uint32_t TrayCallbackMessage() const override { return kTrayCallbackMessage; }
+    WindowHandle Handle() const override { return kWindow; }
     void PopupMenu(int menuId) override;
 
     std::wstring ControlCaption(int id) const override;
@@ -65,10 +63,11 @@ public:
     void UserClickCheckBox(int listId, int item);  // clicks a row's check box
     void UserPressSpace(int listId);             // toggles the current row's check
     void UserPressArrow(int listId, int delta);  // moves the current row
-    void UserClose(UnloadMode mode = UnloadMode::FormControlMenu);
+    void UserClose(CloseReason reason = CloseReason::CloseBox);
     void SystemEndSession();
-    void ShellTrayNotify(std::uint32_t code);
-    void ShellTaskbarCreated();
+    void UserActivateTrayIcon();    // a double click on the icon
+    void UserRightClickTrayIcon();  // asks for the icon's menu
+    void ShellTrayCameBack();
     // One tick of a timer, if it is running.
     void TimerTick(int timerId);
     // A message that arrives later: handled by the next DoEvents or message loop.
@@ -79,7 +78,7 @@ public:
     std::function<void()> whilePopupOpen;
     float twipsPerPixel = 15.0f;
 
-    // Every event raised, in order: "Click(btnTurnON)", "ItemCheck(lstOptions, 2)", ...
+    // Every event raised, in order, controls by their design names: "Click(name)", "ItemCheck(name, 2)"...
     std::vector<std::string> events;
     // Every Show and Hide, with the window's state at that moment.
     std::vector<std::string> visibilityLog;
@@ -89,8 +88,6 @@ public:
     bool TimerRunning(int timerId) const;
 
     static inline WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x10010);
-    static inline IconHandle const kIcon = reinterpret_cast<IconHandle>(0x20020);
-    static constexpr std::uint32_t kTrayCallbackMessage = 0x8001;
 
 private:
     struct ControlState {

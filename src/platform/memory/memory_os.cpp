@@ -37,6 +37,12 @@ std::string ToCallText(std::wstring_view text) {
     return out;
 }
 
+std::string ToCallText(SessionEndRequest request) {
+    constexpr const char* kActions[] = {"Shutdown", "PowerOff", "Reboot", "LogOff"};
+    constexpr const char* kForces[] = {"", ", Force", ", ForceIfHung"};
+    return std::string(kActions[static_cast<int>(request.action)]) + kForces[static_cast<int>(request.force)];
+}
+
 void MemoryOs::Record(std::string line) { calls.push_back(std::move(line)); }
 
 std::vector<std::string> MemoryOs::CallsNamed(std::initializer_list<std::string_view> names) const {
@@ -53,82 +59,60 @@ bool MemoryOs::AnotherInstanceRunning() {
     return anotherInstance;
 }
 
-void MemoryOs::InitCommonControls() { Record("InitCommonControls()"); }
-
-std::wstring MemoryOs::GetCommandLineW() {
-    Record("GetCommandLineW()");
+std::wstring MemoryOs::CommandLine() {
+    Record("CommandLine()");
     return commandLine;
 }
 
-std::wstring MemoryOs::GetModuleFileNameW() {
-    Record("GetModuleFileNameW()");
-    return moduleFileName;
+std::wstring MemoryOs::ExecutablePath() {
+    Record("ExecutablePath()");
+    return executablePath;
 }
 
-bool MemoryOs::GetVersionExA(OsVersionInfo& info) {
-    Record("GetVersionExA(size=" + std::to_string(info.dwOSVersionInfoSize) + ")");
-    if (!versionQuerySucceeds || info.dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;
-    info.dwMajorVersion = 10;
-    info.dwMinorVersion = 0;
-    info.dwBuildNumber = 19045;
-    info.dwPlatformId = platformId;
-    return true;
+SessionEndResult MemoryOs::EndSession(SessionEndRequest request) {
+    Record("EndSession(" + ToCallText(request) + ")");
+    sessionEnds.push_back(request);
+    return sessionEndAnswer;
 }
 
-void MemoryOs::EnableShutdownPrivilege() { Record("EnableShutdownPrivilege()"); }
-
-bool MemoryOs::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-    Record("ExitWindowsEx(" + Hex(flags) + ", " + std::to_string(reserved) + ")");
-    return exitWindowsSucceeds;
+std::wstring MemoryOs::ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                   std::wstring_view defaultValue, std::size_t maxLength) {
+    Record("ReadSetting(" + ToCallText(file) + ", " + ToCallText(section) + ", " + ToCallText(key) + ", " +
+           ToCallText(defaultValue) + ", max=" + std::to_string(maxLength) + ")");
+    return profile::ReadProfileText(section, key, defaultValue, maxLength, profile::HostPath(file));
 }
 
-std::uint32_t MemoryOs::GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                                 std::wstring_view defaultValue, wchar_t* buffer,
-                                                 std::uint32_t size, std::wstring_view file) {
-    Record("GetPrivateProfileStringW(" + ToCallText(section) + ", " + ToCallText(key) + ", " +
-           ToCallText(defaultValue) + ", size=" + std::to_string(size) + ", " + ToCallText(file) + ")");
-    return profile::ReadProfileValue(section, key, defaultValue, buffer, size, profile::HostPath(file));
-}
-
-bool MemoryOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                          std::wstring_view file) {
-    Record("WritePrivateProfileStringW(" + ToCallText(section) + ", " + ToCallText(key) + ", " + ToCallText(value) +
-           ", " + ToCallText(file) + ")");
+bool MemoryOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                            std::wstring_view value) {
+    Record("WriteSetting(" + ToCallText(file) + ", " + ToCallText(section) + ", " + ToCallText(key) + ", " +
+           ToCallText(value) + ")");
     return profile::WriteProfileValue(section, key, value, profile::HostPath(file));
 }
 
-bool MemoryOs::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
-    Record("Shell_NotifyIconW(" + std::to_string(message) + ", id=" + std::to_string(data.uID) +
-           ", flags=" + Hex(data.uFlags) + ", callback=" + Hex(data.uCallbackMessage) + ", tip=" +
-           ToCallText(data.szTip) + ")");
-    if (!notifyIconSucceeds) return false;
-    const auto same = [&](const NotifyIconData& icon) { return icon.hWnd == data.hWnd && icon.uID == data.uID; };
-    const auto it = std::find_if(trayIcons.begin(), trayIcons.end(), same);
-    switch (message) {
-        case 0:  // add: an icon that exists already is refused
-            if (it != trayIcons.end()) return false;
-            trayIcons.push_back(data);
-            return true;
-        case 1:  // modify
-            if (it == trayIcons.end()) return false;
-            *it = data;
-            return true;
-        case 2:  // delete
-            if (it == trayIcons.end()) return false;
-            trayIcons.erase(it);
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool MemoryOs::SetWindowPosTopmost(WindowHandle window) {
-    Record("SetWindowPosTopmost(" + HandleText(window) + ")");
+bool MemoryOs::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
+    Record("ShowTrayIcon(" + HandleText(window) + ", " + ToCallText(tip) + ")");
+    const auto same = [&](const TrayIcon& icon) { return icon.window == window; };
+    if (!trayAvailable || std::any_of(trayIcons.begin(), trayIcons.end(), same)) return false;
+    trayIcons.push_back(TrayIcon{window, std::wstring(tip)});
     return true;
 }
 
-bool MemoryOs::SetForegroundWindow(WindowHandle window) {
-    Record("SetForegroundWindow(" + HandleText(window) + ")");
+bool MemoryOs::RemoveTrayIcon(WindowHandle window) {
+    Record("RemoveTrayIcon(" + HandleText(window) + ")");
+    const auto same = [&](const TrayIcon& icon) { return icon.window == window; };
+    const auto it = std::find_if(trayIcons.begin(), trayIcons.end(), same);
+    if (!trayAvailable || it == trayIcons.end()) return false;
+    trayIcons.erase(it);
+    return true;
+}
+
+bool MemoryOs::KeepOnTop(WindowHandle window) {
+    Record("KeepOnTop(" + HandleText(window) + ")");
+    return true;
+}
+
+bool MemoryOs::BringToFront(WindowHandle window) {
+    Record("BringToFront(" + HandleText(window) + ")");
     return true;
 }
 
@@ -159,9 +143,9 @@ bool MemoryOs::OpenWebAddress(std::wstring_view address) {
     return true;
 }
 
-LocalTimeOfDay MemoryOs::GetLocalTime() { return localTime; }
-std::uint64_t MemoryOs::GetTickCount64() { return tickMilliseconds; }
-std::int64_t MemoryOs::GetSystemTimeMilliseconds() { return systemMilliseconds; }
+LocalTimeOfDay MemoryOs::LocalTime() { return localTime; }
+std::uint64_t MemoryOs::MonotonicMilliseconds() { return tickMilliseconds; }
+std::int64_t MemoryOs::WallClockMilliseconds() { return systemMilliseconds; }
 
 std::wstring MemoryOs::SettingsDirectory(std::wstring_view executableDirectory) {
     Record("SettingsDirectory(" + ToCallText(executableDirectory) + ")");

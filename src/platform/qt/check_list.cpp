@@ -110,7 +110,7 @@ void CheckList::keyPressEvent(QKeyEvent* event) {
 namespace {
 
 QAccessibleInterface* CheckListInterface(const QString&, QObject* object) {
-    auto* list = dynamic_cast<CheckList*>(object);
+    auto* list = qobject_cast<CheckList*>(object);
     return list ? new QAccessibleWidget(list, QAccessible::List) : nullptr;
 }
 

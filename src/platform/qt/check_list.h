@@ -26,6 +26,8 @@ private:
 };
 
 class CheckList : public QFrame {
+    Q_OBJECT
+
 public:
     CheckList(int rowHeight, QWidget* parent);
 

@@ -1,4 +1,4 @@
-// Ending the session on a Linux desktop: ExitWindowsEx's flags mapped onto logind (and, for a
+// Ending the session on a Linux desktop: the program's request mapped onto logind (and, for a
 // gentle log off, the desktop's session manager). The bus calls sit behind an interface, one
 // member per method, so the mapping is tested against a fake.
 #pragma once
@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+
+#include "platform/os.h"
 
 namespace brellix::platform::qt {
 
@@ -35,9 +37,9 @@ public:
     virtual BusAnswer LogOutThroughSessionManager() = 0;
 };
 
-// ExitWindowsEx(flags) on logind. True when the request was accepted; otherwise false and one
-// line "brellix: <Method> refused: <error>" on diagnostics.
-bool EndSessionThroughLogind(std::uint32_t flags, SessionEndCalls& calls, std::uint32_t pid,
-                             std::ostream& diagnostics);
+// The request on logind. When refused, the reason is logind's error, and one line
+// "brellix: <Method> refused: <error>" goes to diagnostics.
+SessionEndResult EndSessionThroughLogind(SessionEndRequest request, SessionEndCalls& calls, std::uint32_t pid,
+                                         std::ostream& diagnostics);
 
 }  // namespace brellix::platform::qt

@@ -117,11 +117,11 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     CreateMenus();
     SetTabOrderAndBuddies();
     tray_ = std::make_unique<TrayIcon>(
-        icon_, trayMenu_.get(), [this](std::uint32_t code) { if (loaded_) events_->OnTrayNotify(code); },
-        [this] { if (loaded_) events_->OnTaskbarCreated(); });
+        icon_, trayMenu_.get(), [this](TrayEvent event) { RaiseTrayEvent(event); },
+        [this] { if (loaded_) events_->OnTrayCameBack(); });
     sessionEnd_ = std::make_unique<SessionEndWatch>([this] { EndSession(); }, [this] { QuitMessageLoop(); });
     loaded_ = true;
-    events.Form_Load();
+    events.OnLoad();
 }
 
 void QtForms::CreateWindow(const FormSpec& spec) {
@@ -133,7 +133,7 @@ void QtForms::CreateWindow(const FormSpec& spec) {
     window_->setFont(FontOf(spec.font));
     const FormGeometry geometry = LayoutForm(spec, kLayoutDpi);
     window_->setFixedSize(geometry.clientWidth, geometry.clientHeight);
-    window_->onCloseRequested = [this] { CloseRequested(UnloadMode::FormControlMenu); };
+    window_->onCloseRequested = [this] { CloseRequested(CloseReason::CloseBox); };
     window_->onCancelKey = [this] {
         for (const int id : order_) {
             const Control& control = controls_.at(id);
@@ -156,7 +156,7 @@ void QtForms::CreateWindow(const FormSpec& spec) {
             if (controlSpec.autoSize) control.widget->adjustSize();
         }
     }
-    // The first control made lies on top, as in the window's design: lstExtra covers the label
+    // The first control made lies on top, as in the window's design: the force-mode list covers the label
     // that sits under it.
     for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
         if (QWidget* widget = controls_.at(*it).widget) widget->raise();
@@ -302,9 +302,9 @@ void QtForms::RaiseItemCheck(int id, int item) {
     if (loaded_) events_->OnItemCheck(id, item);
 }
 
-void QtForms::CloseRequested(UnloadMode mode) {
+void QtForms::CloseRequested(CloseReason reason) {
     if (!loaded_) return;
-    if (events_->OnQueryUnload(mode)) return;
+    if (events_->OnCloseRequested(reason)) return;
     events_->OnUnload();
     loaded_ = false;
     window_->hide();
@@ -324,7 +324,13 @@ void QtForms::EndSession() {
     if (loaded_) events_->OnEndSession();
 }
 
-void QtForms::Unload() { CloseRequested(UnloadMode::FormCode); }
+void QtForms::Unload() { CloseRequested(CloseReason::Program); }
+
+void QtForms::RaiseTrayEvent(TrayEvent event) {
+    if (!loaded_) return;
+    if (event == TrayEvent::Activated) events_->OnTrayActivated();
+    if (event == TrayEvent::MenuRequested) events_->OnTrayMenuRequested();
+}
 
 int QtForms::RunMessageLoop() {
     if (!loaded_) return 0;

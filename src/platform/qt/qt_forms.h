@@ -61,9 +61,7 @@ public:
     void SetTop(float twips) override;
     ScreenRect WindowRect() const override;
     float TwipsPerPixel() const override { return kTwipsPerLogicalPixel; }
-    WindowHandle hWnd() const override { return window_.get(); }
-    IconHandle Icon() const override { return const_cast<QIcon*>(&icon_); }
-    std::uint32_t TrayCallbackMessage() const override { return kTrayCallbackMessage; }
+    WindowHandle Handle() const override { return window_.get(); }
     void PopupMenu(int menuId) override;
 
     std::wstring ControlCaption(int id) const override;
@@ -87,11 +85,10 @@ public:
     QWidget* Widget(int id) const;  // null for timers, menus and unknown ids
     QAction* MenuAction(int id) const;
     QMenu* Popup() const { return popup_.get(); }
-    FormWindow* Window() const { return window_.get(); }
+    FormWindow* MainWidget() const { return window_.get(); }
 
     // Qt's logical pixels are 96-DPI pixels; the device pixel ratio scales the whole window.
     static constexpr float kTwipsPerLogicalPixel = 15.0f;
-    static constexpr std::uint32_t kTrayCallbackMessage = 0x8001;
 
 private:
     struct Control {
@@ -107,7 +104,8 @@ private:
     void CreateControl(Control& control, const FormSpec& form);
     void CreateMenus();
     void SetTabOrderAndBuddies();
-    void CloseRequested(UnloadMode mode);
+    void CloseRequested(CloseReason reason);
+    void RaiseTrayEvent(TrayEvent event);
     void EndSession();
     void QuitMessageLoop();
     void RaiseClick(int id);

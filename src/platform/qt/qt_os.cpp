@@ -14,7 +14,6 @@
 #include <QWidget>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -67,44 +66,32 @@ bool QtOs::AnotherInstanceRunning() {
     return false;
 }
 
-std::wstring QtOs::GetCommandLineW() {
+std::wstring QtOs::CommandLine() {
     std::vector<std::wstring> argv;
     argv.reserve(arguments_.size());
     for (const std::string& argument : arguments_) argv.push_back(QString::fromLocal8Bit(argument).toStdWString());
     return JoinCommandLine(argv);
 }
 
-std::wstring QtOs::GetModuleFileNameW() {
+std::wstring QtOs::ExecutablePath() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::wstring() : Wide(exe.string());
 }
 
-// Platform id 2: the force modes are available, logind takes both.
-bool QtOs::GetVersionExA(OsVersionInfo& info) {
-    if (info.dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;
-    info.dwMajorVersion = 10;
-    info.dwMinorVersion = 0;
-    info.dwBuildNumber = 0;
-    info.dwPlatformId = 2;
-    std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
-    return true;
-}
-
-bool QtOs::ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
+SessionEndResult QtOs::EndSession(SessionEndRequest request) {
     DbusSessionEndCalls calls;
-    return EndSessionThroughLogind(flags, calls, static_cast<std::uint32_t>(getpid()), std::cerr);
+    return EndSessionThroughLogind(request, calls, static_cast<std::uint32_t>(getpid()), std::cerr);
 }
 
-std::uint32_t QtOs::GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                             std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
-                                             std::wstring_view file) {
-    return profile::ReadProfileValue(section, key, defaultValue, buffer, size, profile::HostPath(file));
+std::wstring QtOs::ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                               std::wstring_view defaultValue, std::size_t maxLength) {
+    return profile::ReadProfileText(section, key, defaultValue, maxLength, profile::HostPath(file));
 }
 
 // The settings directory under ~/.config may not exist yet.
-bool QtOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                      std::wstring_view file) {
+bool QtOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value) {
     const std::filesystem::path path = profile::HostPath(file);
     if (path.empty()) return false;
     std::error_code error;
@@ -112,18 +99,17 @@ bool QtOs::WritePrivateProfileStringW(std::wstring_view section, std::wstring_vi
     return profile::WriteProfileValue(section, key, value, path);
 }
 
-bool QtOs::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
-    if (data.hWnd != forms_.hWnd() || !forms_.Tray()) return false;
-    const QString tip = QString::fromStdWString(data.szTip);
-    switch (message) {
-        case 0: return forms_.Tray()->Add(tip);
-        case 1: return forms_.Tray()->Modify(tip);
-        case 2: return forms_.Tray()->Remove();
-        default: return false;
-    }
+bool QtOs::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
+    if (window != forms_.Handle() || !forms_.Tray()) return false;
+    return forms_.Tray()->Add(QString::fromStdWString(std::wstring(tip)));
 }
 
-bool QtOs::SetWindowPosTopmost(WindowHandle window) {
+bool QtOs::RemoveTrayIcon(WindowHandle window) {
+    if (window != forms_.Handle() || !forms_.Tray()) return false;
+    return forms_.Tray()->Remove();
+}
+
+bool QtOs::KeepOnTop(WindowHandle window) {
     QWidget* widget = AsWidget(window);
     if (!widget) return false;
     // Changing window flags re-creates the native window hidden; a shown one is shown again.
@@ -133,7 +119,7 @@ bool QtOs::SetWindowPosTopmost(WindowHandle window) {
     return true;
 }
 
-bool QtOs::SetForegroundWindow(WindowHandle window) {
+bool QtOs::BringToFront(WindowHandle window) {
     QWidget* widget = AsWidget(window);
     if (!widget) return false;
     widget->raise();
@@ -169,7 +155,7 @@ bool QtOs::OpenWebAddress(std::wstring_view address) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdWString(std::wstring(address))));
 }
 
-LocalTimeOfDay QtOs::GetLocalTime() {
+LocalTimeOfDay QtOs::LocalTime() {
     const timespec now = Now(CLOCK_REALTIME);
     tm local{};
     localtime_r(&now.tv_sec, &local);
@@ -177,12 +163,12 @@ LocalTimeOfDay QtOs::GetLocalTime() {
 }
 
 // CLOCK_MONOTONIC stops while the machine sleeps, as the seam allows.
-std::uint64_t QtOs::GetTickCount64() {
+std::uint64_t QtOs::MonotonicMilliseconds() {
     const timespec now = Now(CLOCK_MONOTONIC);
     return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec / 1'000'000);
 }
 
-std::int64_t QtOs::GetSystemTimeMilliseconds() {
+std::int64_t QtOs::WallClockMilliseconds() {
     const timespec now = Now(CLOCK_REALTIME);
     return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }

@@ -13,6 +13,7 @@ namespace brellix::platform::qt {
 class QtForms;
 
 struct FdCloser {
+    static constexpr int Invalid() { return -1; }
     void operator()(int fd) const;
 };
 using UniqueFd = unique_resource<int, FdCloser>;
@@ -23,33 +24,29 @@ public:
     QtOs(std::vector<std::string> arguments, QtForms& forms);
 
     bool AnotherInstanceRunning() override;
-    void InitCommonControls() override {}  // nothing to initialise
-    std::wstring GetCommandLineW() override;
-    std::wstring GetModuleFileNameW() override;
+    std::wstring CommandLine() override;
+    std::wstring ExecutablePath() override;
 
-    bool GetVersionExA(OsVersionInfo& info) override;
-    // logind's polkit rules decide who may end the session: nothing to enable.
-    void EnableShutdownPrivilege() override {}
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
+    SessionEndResult EndSession(SessionEndRequest request) override;
 
-    std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                           std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
-                                           std::wstring_view file) override;
-    bool WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                    std::wstring_view file) override;
+    std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                             std::wstring_view defaultValue, std::size_t maxLength) override;
+    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                      std::wstring_view value) override;
+    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override;
 
-    bool Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) override;
-    bool SetWindowPosTopmost(WindowHandle window) override;
-    bool SetForegroundWindow(WindowHandle window) override;
+    bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
+    bool RemoveTrayIcon(WindowHandle window) override;
+
+    bool KeepOnTop(WindowHandle window) override;
+    bool BringToFront(WindowHandle window) override;
     bool RectOnAnyMonitor(const ScreenRect& rect) override;
     ScreenRect NearestMonitorWorkArea(const ScreenRect& rect) override;
     bool OpenWebAddress(std::wstring_view address) override;
 
-    LocalTimeOfDay GetLocalTime() override;
-    std::uint64_t GetTickCount64() override;
-    std::int64_t GetSystemTimeMilliseconds() override;
-
-    std::wstring SettingsDirectory(std::wstring_view executableDirectory) override;
+    LocalTimeOfDay LocalTime() override;
+    std::uint64_t MonotonicMilliseconds() override;
+    std::int64_t WallClockMilliseconds() override;
 
 private:
     std::vector<std::string> arguments_;

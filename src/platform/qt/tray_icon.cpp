@@ -18,8 +18,6 @@ namespace {
 constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
 constexpr int kWaitForWatcherMs = 1500;
 constexpr int kXEmbedPollMs = 1000;
-constexpr std::uint32_t kWmLButtonDblClk = 0x203;
-constexpr std::uint32_t kWmRButtonDown = 0x204;
 
 // The X screen the program runs on, from DISPLAY (":0.1" is screen 1).
 int ScreenNumber() {
@@ -31,16 +29,16 @@ int ScreenNumber() {
 
 }  // namespace
 
-std::uint32_t TrayCodeOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
+TrayEvent TrayEventOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
     switch (reason) {
-        case QSystemTrayIcon::Context: return statusNotifier ? 0 : kWmRButtonDown;
-        case QSystemTrayIcon::DoubleClick: return kWmLButtonDblClk;
-        case QSystemTrayIcon::Trigger: return statusNotifier ? kWmLButtonDblClk : 0;
-        default: return 0;
+        case QSystemTrayIcon::Context: return statusNotifier ? TrayEvent::None : TrayEvent::MenuRequested;
+        case QSystemTrayIcon::DoubleClick: return TrayEvent::Activated;
+        case QSystemTrayIcon::Trigger: return statusNotifier ? TrayEvent::Activated : TrayEvent::None;
+        default: return TrayEvent::None;
     }
 }
 
-TrayIcon::TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(std::uint32_t)> notify,
+TrayIcon::TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(TrayEvent)> notify,
                    std::function<void()> trayAppeared)
     : image_(std::move(icon)),
       trayMenu_(trayMenu),
@@ -102,7 +100,8 @@ void TrayIcon::Create(bool statusNotifier) {
     connect(
         icon_, &QSystemTrayIcon::activated, this,
         [this](QSystemTrayIcon::ActivationReason reason) {
-            if (const std::uint32_t code = TrayCodeOf(reason, statusNotifier_)) notify_(code);
+            const TrayEvent event = TrayEventOf(reason, statusNotifier_);
+            if (event != TrayEvent::None) notify_(event);
         },
         Qt::QueuedConnection);
     icon_->show();
@@ -131,13 +130,6 @@ bool TrayIcon::Add(const QString& tip) {
     // No tray yet: a D-Bus tray may still come up at the start of a session.
     if (!wait_.isActive()) wait_.start();
     return false;
-}
-
-bool TrayIcon::Modify(const QString& tip) {
-    tip_ = tip;
-    if (!icon_) return false;
-    icon_->setToolTip(tip);
-    return true;
 }
 
 bool TrayIcon::Remove() {

@@ -14,22 +14,23 @@
 
 namespace brellix::platform::qt {
 
-// The mouse message the program expects for an activation, 0 for none. A D-Bus tray draws the
-// menu itself and knows no double click: its activation shows the window.
-std::uint32_t TrayCodeOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
+enum class TrayEvent { None, Activated, MenuRequested };
+
+// What an activation of the icon asks for. A D-Bus tray draws the menu itself and knows no double
+// click: its activation shows the window.
+TrayEvent TrayEventOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
 
 class TrayIcon : public QObject {
 public:
     // trayMenu: the menu a D-Bus tray shows; notify: the program's tray callback; trayAppeared:
     // a tray came up later (the program adds its icon again).
-    TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(std::uint32_t)> notify,
+    TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(TrayEvent)> notify,
              std::function<void()> trayAppeared);
     ~TrayIcon() override;
 
     // True when the icon is in a tray now; false leaves the program without a way back to a
     // hidden window, so it must not hide it.
     bool Add(const QString& tip);
-    bool Modify(const QString& tip);
     bool Remove();
 
     static bool WatcherPresent();
@@ -43,7 +44,7 @@ private:
 
     QIcon image_;
     QMenu* trayMenu_;
-    std::function<void(std::uint32_t)> notify_;
+    std::function<void(TrayEvent)> notify_;
     std::function<void()> trayAppeared_;
     QSystemTrayIcon* icon_ = nullptr;  // a child of this object, made once, hidden when removed
     bool statusNotifier_ = false;

@@ -6,6 +6,7 @@
 
 #include "platform/win32/check_list.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/window_text.h"
 
 namespace brellix::platform::win32::check_list_accessible {
 
@@ -53,12 +54,6 @@ void Empty(VARIANT* out) { out->vt = VT_EMPTY; }
 void SetChild(VARIANT* out, LONG child) {
     out->vt = VT_I4;
     out->lVal = child;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // The label that names the list: the window just before it, which is the one before it in tab

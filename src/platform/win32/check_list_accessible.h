@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/unique_resource.h"
+#include "platform/win32/handles.h"
 
 namespace brellix::platform::win32::check_list_accessible {
 
@@ -16,12 +16,6 @@ namespace brellix::platform::win32::check_list_accessible {
 // import thunk, so it links to code bytes and every call that takes it fails with E_NOINTERFACE.
 inline const IID& AccessibleIid() noexcept { return __uuidof(IAccessible); }
 
-struct ComReleaser {
-    void operator()(IUnknown* object) const noexcept {
-        if (object) object->Release();
-    }
-};
-using UniqueAccessible = unique_resource<IAccessible*, ComReleaser>;
 
 // WM_GETOBJECT: true with `result` set when the list answers for itself (OBJID_CLIENT); false
 // when the message should go on to the list box's own handling.

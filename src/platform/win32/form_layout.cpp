@@ -131,10 +131,7 @@ void Win32Forms::LoadIcons() {
     };
     const HICON small = load(SM_CXSMICON, SM_CYSMICON);
     const HICON big = load(SM_CXICON, SM_CYICON);
-    if (small) {
-        smallIcon_ = small;
-        ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    }
+    if (small) ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     if (big) ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 

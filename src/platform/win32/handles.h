@@ -1,7 +1,9 @@
-// Owners of Win32 handles.
+// Owners of Win32 handles: every closer of the backend, in one place.
 #pragma once
 
 #include <windows.h>
+#include <oleacc.h>
+#include <uxtheme.h>
 
 #include "platform/unique_resource.h"
 
@@ -31,5 +33,20 @@ struct ModuleFreer {
     void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
 };
 using UniqueModule = unique_resource<HMODULE, ModuleFreer>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
+};
+using UniqueWindow = unique_resource<HWND, WindowDestroyer>;
+
+struct ThemeCloser {
+    void operator()(HTHEME theme) const noexcept { ::CloseThemeData(theme); }
+};
+using UniqueTheme = unique_resource<HTHEME, ThemeCloser>;
+
+struct ComReleaser {
+    void operator()(IUnknown* object) const noexcept { object->Release(); }
+};
+using UniqueAccessible = unique_resource<IAccessible*, ComReleaser>;
 
 }  // namespace brellix::platform::win32

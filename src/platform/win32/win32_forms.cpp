@@ -46,6 +46,9 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     if (Window()) return;
     WithdrawQuit();  // the end of an earlier window of this form must not end the new one's loop
 
+    // The classes of the controls this window uses; asking again is harmless.
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&classes);
     spec_ = spec;
     events_ = &events;
     controls_.clear();
@@ -81,7 +84,7 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     for (auto& [id, control] : controls_) StartOrStopTimer(control);
     // The window is hidden while it loads: lists filled now need not redraw after every item.
     SetListsRedraw(false);
-    events.Form_Load();
+    events.OnLoad();
     SetListsRedraw(true);
 }
 
@@ -234,11 +237,11 @@ LRESULT CALLBACK Win32Forms::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Registered and private numbers cannot be case labels.
     if (message == kTrayCallbackMessage) {
-        if (loaded_) events_->OnTrayNotify(LOWORD(lParam));
+        OnTrayCallback(LOWORD(lParam));
         return 0;
     }
     if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-        if (loaded_) events_->OnTaskbarCreated();
+        if (loaded_) events_->OnTrayCameBack();
         return 0;
     }
     switch (message) {
@@ -398,7 +401,7 @@ LRESULT Win32Forms::OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
 }
 
 void Win32Forms::OnClose() {
-    RequestUnload(closeFromControlMenu_ ? UnloadMode::FormControlMenu : UnloadMode::TaskManager);
+    RequestUnload(closeFromControlMenu_ ? CloseReason::CloseBox : CloseReason::OtherProgram);
 }
 
 void Win32Forms::OnDestroy() {
@@ -421,11 +424,19 @@ void Win32Forms::OnDestroy() {
 // ---------------------------------------------------------------------------------------------
 // Acting and raising events
 
-void Win32Forms::Unload() { RequestUnload(UnloadMode::FormCode); }
+void Win32Forms::Unload() { RequestUnload(CloseReason::Program); }
 
-void Win32Forms::RequestUnload(UnloadMode mode) {
+// The icon's mouse messages, as the shell reports them without a version set: a right click asks
+// for the menu, a double click shows the window.
+void Win32Forms::OnTrayCallback(UINT mouseMessage) {
+    if (!loaded_) return;
+    if (mouseMessage == WM_RBUTTONDOWN) events_->OnTrayMenuRequested();
+    if (mouseMessage == WM_LBUTTONDBLCLK) events_->OnTrayActivated();
+}
+
+void Win32Forms::RequestUnload(CloseReason reason) {
     if (!loaded_ || unloading_) return;
-    if (events_->OnQueryUnload(mode)) return;
+    if (events_->OnCloseRequested(reason)) return;
     FinishUnload();
 }
 

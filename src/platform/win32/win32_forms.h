@@ -23,16 +23,6 @@
 
 namespace brellix::platform::win32 {
 
-struct WindowDestroyer {
-    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
-};
-using UniqueWindow = unique_resource<HWND, WindowDestroyer>;
-
-struct ThemeCloser {
-    void operator()(HTHEME theme) const noexcept { ::CloseThemeData(theme); }
-};
-using UniqueTheme = unique_resource<HTHEME, ThemeCloser>;
-
 // The notification-area icon reports here: never WM_MOUSEMOVE, so that the window's own pointer
 // movement cannot pass for a tray notification.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
@@ -67,9 +57,7 @@ public:
     void SetTop(float twips) override;
     ScreenRect WindowRect() const override;
     float TwipsPerPixel() const override;
-    WindowHandle hWnd() const override { return Window(); }
-    IconHandle Icon() const override { return smallIcon_; }
-    std::uint32_t TrayCallbackMessage() const override { return kTrayCallbackMessage; }
+    WindowHandle Handle() const override { return Window(); }
     void PopupMenu(int menuId) override;
 
     std::wstring ControlCaption(int id) const override;
@@ -125,7 +113,8 @@ private:
     LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
     void OnClose();
     void OnDestroy();
-    void RequestUnload(UnloadMode mode);
+    void RequestUnload(CloseReason reason);
+    void OnTrayCallback(UINT mouseMessage);
     void FinishUnload();
     void ClickButton(int id);
     void RaiseClick(int id);
@@ -170,7 +159,6 @@ private:
     std::vector<Font> fonts_;
     // Every icon the window had, kept for its life: the tray may still hold an earlier one.
     std::vector<UniqueIcon> icons_;
-    HICON smallIcon_ = nullptr;
     UniqueTheme buttonTheme_;
     picker::FieldMemo pickerField_;
     HWND toolTip_ = nullptr;  // owned by the form, destroyed with it

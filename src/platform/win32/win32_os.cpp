@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/win32/shutdown_privilege.h"
+#include "platform/win32/win32_forms.h"
 
 namespace brellix::platform::win32 {
 
@@ -19,7 +20,32 @@ HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
 
 RECT AsRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+// The window's one icon: identified by the window and id 1.
+NOTIFYICONDATAW TrayIconData(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = 1;
+    return data;
+}
+
+// The system's own words for an error, without the line break it ends them with.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t text[512] = {};
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                          0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    std::wstring message(text, length);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+    return message;
+}
+
 }  // namespace
+
+unsigned ExitWindowsFlags(SessionEndRequest request) {
+    constexpr UINT kActionFlags[] = {EWX_SHUTDOWN, EWX_POWEROFF, EWX_REBOOT, EWX_LOGOFF};
+    constexpr UINT kForceFlags[] = {0, EWX_FORCE, EWX_FORCEIFHUNG};
+    return kActionFlags[static_cast<int>(request.action)] | kForceFlags[static_cast<int>(request.force)];
+}
 
 bool Win32Os::AnotherInstanceRunning() {
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
@@ -28,15 +54,9 @@ bool Win32Os::AnotherInstanceRunning() {
     return exists;
 }
 
-// The program's one initialisation of the common controls, before any window exists.
-void Win32Os::InitCommonControls() {
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&init);
-}
+std::wstring Win32Os::CommandLine() { return ::GetCommandLineW(); }
 
-std::wstring Win32Os::GetCommandLineW() { return ::GetCommandLineW(); }
-
-std::wstring Win32Os::GetModuleFileNameW() {
+std::wstring Win32Os::ExecutablePath() {
     // Paths longer than MAX_PATH are cut silently by the call: grow until the whole path fits.
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -51,61 +71,48 @@ std::wstring Win32Os::GetModuleFileNameW() {
     }
 }
 
-bool Win32Os::GetVersionExA(OsVersionInfo& info) {
-    static_assert(sizeof(OSVERSIONINFOA) == sizeof(OsVersionInfo));
-    OSVERSIONINFOA native{};
-    native.dwOSVersionInfoSize = info.dwOSVersionInfoSize;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const BOOL ok = ::GetVersionExA(&native);
-#pragma GCC diagnostic pop
-    if (!ok) return false;
-    info.dwMajorVersion = native.dwMajorVersion;
-    info.dwMinorVersion = native.dwMinorVersion;
-    info.dwBuildNumber = native.dwBuildNumber;
-    info.dwPlatformId = native.dwPlatformId;
-    std::copy(std::begin(native.szCSDVersion), std::end(native.szCSDVersion), info.szCSDVersion);
-    return true;
+SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
+    EnableShutdownPrivilege();
+    if (::ExitWindowsEx(ExitWindowsFlags(request), 0)) return SessionEndResult{true, {}};
+    return SessionEndResult{false, SystemMessage(::GetLastError())};
 }
 
-void Win32Os::EnableShutdownPrivilege() { win32::EnableShutdownPrivilege(); }
-
-bool Win32Os::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-    return ::ExitWindowsEx(flags, reserved) != FALSE;
+std::wstring Win32Os::ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                  std::wstring_view defaultValue, std::size_t maxLength) {
+    std::wstring buffer(maxLength + 1, L'\0');
+    ::GetPrivateProfileStringW(Terminated(section).c_str(), Terminated(key).c_str(), Terminated(defaultValue).c_str(),
+                               buffer.data(), static_cast<DWORD>(buffer.size()), Terminated(file).c_str());
+    buffer.resize(buffer.find(L'\0'));
+    return buffer;
 }
 
-std::uint32_t Win32Os::GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                                std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
-                                                std::wstring_view file) {
-    return ::GetPrivateProfileStringW(Terminated(section).c_str(), Terminated(key).c_str(),
-                                      Terminated(defaultValue).c_str(), buffer, size, Terminated(file).c_str());
-}
-
-bool Win32Os::WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                         std::wstring_view file) {
+bool Win32Os::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                           std::wstring_view value) {
     return ::WritePrivateProfileStringW(Terminated(section).c_str(), Terminated(key).c_str(),
                                         Terminated(value).c_str(), Terminated(file).c_str()) != FALSE;
 }
 
-bool Win32Os::Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) {
-    NOTIFYICONDATAW native{};
-    native.cbSize = sizeof native;
-    native.hWnd = AsWindow(data.hWnd);
-    native.uID = data.uID;
-    native.uFlags = data.uFlags;
-    native.uCallbackMessage = data.uCallbackMessage;
-    native.hIcon = static_cast<HICON>(data.hIcon);
-    const std::size_t tipLength = std::min<std::size_t>(data.szTip.size(), std::size(native.szTip) - 1);
-    std::copy_n(data.szTip.data(), tipLength, native.szTip);
-    native.szTip[tipLength] = L'\0';
-    return ::Shell_NotifyIconW(message, &native) != FALSE;
+bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(::SendMessageW(data.hWnd, WM_GETICON, ICON_SMALL, 0));
+    const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
+    std::copy_n(tip.data(), tipLength, data.szTip);
+    data.szTip[tipLength] = L'\0';
+    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
-bool Win32Os::SetWindowPosTopmost(WindowHandle window) {
+bool Win32Os::RemoveTrayIcon(WindowHandle window) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+}
+
+bool Win32Os::KeepOnTop(WindowHandle window) {
     return ::SetWindowPos(AsWindow(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE) != FALSE;
 }
 
-bool Win32Os::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(AsWindow(window)) != FALSE; }
+bool Win32Os::BringToFront(WindowHandle window) { return ::SetForegroundWindow(AsWindow(window)) != FALSE; }
 
 bool Win32Os::RectOnAnyMonitor(const ScreenRect& rect) {
     const RECT native = AsRect(rect);
@@ -127,15 +134,15 @@ bool Win32Os::OpenWebAddress(std::wstring_view address) {
     return result > 32;
 }
 
-LocalTimeOfDay Win32Os::GetLocalTime() {
+LocalTimeOfDay Win32Os::LocalTime() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     return LocalTimeOfDay{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
-std::uint64_t Win32Os::GetTickCount64() { return ::GetTickCount64(); }
+std::uint64_t Win32Os::MonotonicMilliseconds() { return ::GetTickCount64(); }
 
-std::int64_t Win32Os::GetSystemTimeMilliseconds() {
+std::int64_t Win32Os::WallClockMilliseconds() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
     const std::uint64_t hundredNs = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;

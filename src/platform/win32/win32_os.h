@@ -4,43 +4,47 @@
 #include "platform/os.h"
 #include "platform/win32/handles.h"
 
+#include <cstdint>
+
 namespace brellix::platform::win32 {
 
 // The single-instance name, in the session's own namespace.
 inline constexpr wchar_t kSingleInstanceMutexName[] = L"Local\\Brellix.SingleInstance.7f3c2a61";
 
+// The ExitWindowsEx flags that ask for the request.
+unsigned ExitWindowsFlags(SessionEndRequest request);
+
 class Win32Os : public Os {
 public:
     bool AnotherInstanceRunning() override;
-    void InitCommonControls() override;
-    std::wstring GetCommandLineW() override;
-    std::wstring GetModuleFileNameW() override;
+    std::wstring CommandLine() override;
+    std::wstring ExecutablePath() override;
 
-    bool GetVersionExA(OsVersionInfo& info) override;
-    void EnableShutdownPrivilege() override;
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
+    // The shutdown privilege, then ExitWindowsEx, on the calling thread.
+    SessionEndResult EndSession(SessionEndRequest request) override;
 
-    std::uint32_t GetPrivateProfileStringW(std::wstring_view section, std::wstring_view key,
-                                           std::wstring_view defaultValue, wchar_t* buffer, std::uint32_t size,
-                                           std::wstring_view file) override;
-    bool WritePrivateProfileStringW(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                                    std::wstring_view file) override;
-
-    bool Shell_NotifyIconW(std::uint32_t message, const NotifyIconData& data) override;
-    bool SetWindowPosTopmost(WindowHandle window) override;
-    bool SetForegroundWindow(WindowHandle window) override;
-    bool RectOnAnyMonitor(const ScreenRect& rect) override;
-    ScreenRect NearestMonitorWorkArea(const ScreenRect& rect) override;
-    bool OpenWebAddress(std::wstring_view address) override;
-
-    LocalTimeOfDay GetLocalTime() override;
-    std::uint64_t GetTickCount64() override;
-    std::int64_t GetSystemTimeMilliseconds() override;
-
+    // The profile functions; they keep an existing or new file ANSI.
+    std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                             std::wstring_view defaultValue, std::size_t maxLength) override;
+    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                      std::wstring_view value) override;
     // Always beside the executable on Windows.
     std::wstring SettingsDirectory(std::wstring_view executableDirectory) override {
         return std::wstring(executableDirectory);
     }
+
+    bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
+    bool RemoveTrayIcon(WindowHandle window) override;
+
+    bool KeepOnTop(WindowHandle window) override;
+    bool BringToFront(WindowHandle window) override;
+    bool RectOnAnyMonitor(const ScreenRect& rect) override;
+    ScreenRect NearestMonitorWorkArea(const ScreenRect& rect) override;
+    bool OpenWebAddress(std::wstring_view address) override;
+
+    LocalTimeOfDay LocalTime() override;
+    std::uint64_t MonotonicMilliseconds() override;
+    std::int64_t WallClockMilliseconds() override;
 
 private:
     UniqueHandle singleInstanceMutex_;  // held for the life of the process

@@ -3,21 +3,21 @@
 #include <string>
 #include <vector>
 
-#include "frm_main_fixture.h"
+#include "main_window_fixture.h"
 
 namespace brellix::ui::test {
 namespace {
 
 // The controls that show the state, and whether each is enabled while armed.
 struct StateRow {
-    ControlId id;
+    control::Id id;
     bool enabledWhileArmed;
 };
 
 constexpr StateRow kStateTable[] = {
-    {btnTurnON, false}, {btnTurnOFF, true}, {mnuPopupTurnON, false}, {mnuPopupTurnOFF, true},
-    {cboHour, false},   {cboMinute, false}, {cboSecond, false},      {cboAMPM, false},
-    {lstOptions, false}, {lstExtra, false}, {tmrShutdown, true},
+    {control::ArmButton, false}, {control::DisarmButton, true}, {control::ArmItem, false}, {control::DisarmItem, true},
+    {control::HourPicker, false},   {control::MinutePicker, false}, {control::SecondPicker, false},      {control::AmPmPicker, false},
+    {control::ActionList, false}, {control::ForceModeList, false}, {control::ScheduleTimer, true},
 };
 
 // What a user or the tick can do to the state, whatever reaches the handlers.
@@ -31,18 +31,18 @@ struct StateCase {
 
 void PrintTo(const StateCase& c, std::ostream* out) { *out << c.name; }
 
-class StateAfter : public FrmMainTest, public ::testing::WithParamInterface<StateCase> {
+class StateAfter : public MainWindowTest, public ::testing::WithParamInterface<StateCase> {
 protected:
     void Do(Step step) {
         switch (step) {
             case Step::ArmButton: return Arm();
-            case Step::DisarmButton: return forms.UserClick(btnTurnOFF);
+            case Step::DisarmButton: return forms.UserClick(control::DisarmButton);
             // A second run of an operation whose button is disabled by the first, as from a popup
             // menu opened before the state changed.
-            case Step::ArmAgainFromCode: return frm.mnuPopupTurnON_Click();
-            case Step::DisarmAgainFromCode: return frm.mnuPopupTurnOFF_Click();
-            case Step::PopupArm: return ChoosePopup(mnuPopupTurnON);
-            case Step::PopupDisarm: return ChoosePopup(mnuPopupTurnOFF);
+            case Step::ArmAgainFromCode: return frm.Arm();
+            case Step::DisarmAgainFromCode: return frm.Disarm();
+            case Step::PopupArm: return ChoosePopup(control::ArmItem);
+            case Step::PopupDisarm: return ChoosePopup(control::DisarmItem);
             case Step::Fire:
                 SetLocalTime(MsOfDay(3, 15, 44, 900));
                 Arm();
@@ -52,7 +52,7 @@ protected:
     }
     void ChoosePopup(int item) {
         forms.popupChoice = item;
-        forms.PopupMenu(mnuPopup);
+        forms.PopupMenu(control::TrayMenu);
     }
 };
 
@@ -82,9 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"disarm_from_the_popup", {Step::PopupArm, Step::PopupDisarm}, false}),
     [](const ::testing::TestParamInfo<StateCase>& info) { return std::string(info.param.name); });
 
-TEST_F(FrmMainTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimerLast) {
+TEST_F(MainWindowTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimerLast) {
     LoadAndShow();
-    schedule.strShutdownTime = L"stale";
+    frmState.targetText = L"stale";
     forms.propertySets.clear();
     Arm();
     EXPECT_EQ(forms.propertySets,
@@ -93,14 +93,14 @@ TEST_F(FrmMainTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimer
                                         "cboSecond.Enabled=0", "cboAMPM.Enabled=0", "lstOptions.Enabled=0",
                                         "lstExtra.Enabled=0", "Caption=Vospel - \\u6fc0\\u6d3b",
                                         "tmrShutdown.Enabled=1"}));
-    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
+    EXPECT_EQ(frmState.targetText, L"3:15:45 AM");
 }
 
-TEST_F(FrmMainTest, DisarmingSetsTheStatePropertiesInOrderAndStopsTheTimerLast) {
+TEST_F(MainWindowTest, DisarmingSetsTheStatePropertiesInOrderAndStopsTheTimerLast) {
     LoadAndShow();
     Arm();
     forms.propertySets.clear();
-    forms.UserClick(btnTurnOFF);
+    forms.UserClick(control::DisarmButton);
     EXPECT_EQ(forms.propertySets,
               (std::vector<std::string>{"btnTurnON.Enabled=1", "btnTurnOFF.Enabled=0", "mnuPopupTurnON.Enabled=1",
                                         "mnuPopupTurnOFF.Enabled=0", "cboHour.Enabled=1", "cboMinute.Enabled=1",
@@ -109,17 +109,17 @@ TEST_F(FrmMainTest, DisarmingSetsTheStatePropertiesInOrderAndStopsTheTimerLast) 
                                         "tmrShutdown.Enabled=0"}));
 }
 
-TEST_F(FrmMainTest, ArmingFromThePopupLeavesAHiddenWindowHiddenAndOffersOnlyDisarm) {
+TEST_F(MainWindowTest, ArmingFromThePopupLeavesAHiddenWindowHiddenAndOffersOnlyDisarm) {
     LoadAndShow();
     forms.Hide();
-    forms.popupChoice = mnuPopupTurnON;
-    forms.PopupMenu(mnuPopup);
+    forms.popupChoice = control::ArmItem;
+    forms.PopupMenu(control::TrayMenu);
     EXPECT_FALSE(forms.Visible());
-    EXPECT_TRUE(forms.Enabled(tmrShutdown));
+    EXPECT_TRUE(forms.Enabled(control::ScheduleTimer));
 
     // The arm item is disabled now: choosing it does nothing.
-    forms.popupChoice = mnuPopupTurnON;
-    forms.PopupMenu(mnuPopup);
+    forms.popupChoice = control::ArmItem;
+    forms.PopupMenu(control::TrayMenu);
     EXPECT_EQ(forms.events.back(), "Click(mnuPopup)");
 }
 

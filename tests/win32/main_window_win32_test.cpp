@@ -1,4 +1,4 @@
-// frmMain's schedule on the real window: the user's clicks reach the handlers through real
+// the main window's schedule on the real window: the user's clicks reach the handlers through real
 // messages, and what the handlers set shows on the real controls.
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 
 #include "platform/memory/memory_os.h"
 #include "platform/win32/win32_forms.h"
-#include "scheduler/schedule_state.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "scheduler/schedule.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 #include "win32_test_support.h"
 
 namespace brellix::ui {
@@ -20,13 +20,12 @@ class FrmMainWin32 : public ::testing::Test {
 protected:
     platform::MemoryOs os;  // nothing of the system is asked for in these tests
     platform::win32::Win32Forms forms;
-    platform::OsVersionInfo osvInfo;
-    scheduler::ScheduleState schedule;
-    FrmMainState frmState;
-    FrmMain frm{forms, os, osvInfo, schedule, frmState};
+    scheduler::Schedule schedule;
+    MainWindowState frmState;
+    MainWindow frm{forms, os, schedule, frmState};
 
     void SetUp() override {
-        forms.Load(FrmMainSpec(), frm);
+        forms.Load(MainWindowSpec(), frm);
         forms.Show();
         forms.DoEvents();
     }
@@ -66,33 +65,33 @@ protected:
 
 TEST_F(FrmMainWin32, ArmingFromTheButtonShowsTheArmedCaptionAndLocksTheChoices) {
     ASSERT_EQ(WindowText(forms.Window()), DesignCaption());
-    ::SendMessageW(forms.ControlWindow(btnTurnON), BM_CLICK, 0, 0);
+    ::SendMessageW(forms.ControlWindow(control::ArmButton), BM_CLICK, 0, 0);
     forms.DoEvents();
 
     EXPECT_EQ(WindowText(forms.Window()), kCaptionArmed);
-    for (int id : {cboHour, cboMinute, cboSecond, cboAMPM, lstOptions, lstExtra, btnTurnON}) {
+    for (int id : {control::HourPicker, control::MinutePicker, control::SecondPicker, control::AmPmPicker, control::ActionList, control::ForceModeList, control::ArmButton}) {
         EXPECT_FALSE(::IsWindowEnabled(forms.ControlWindow(id))) << id;
     }
-    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(btnTurnOFF)));
-    EXPECT_TRUE(forms.Enabled(tmrShutdown));
-    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 AM");
+    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(control::DisarmButton)));
+    EXPECT_TRUE(forms.Enabled(control::ScheduleTimer));
+    EXPECT_EQ(frmState.targetText, L"3:15:45 AM");
 
-    ::SendMessageW(forms.ControlWindow(btnTurnOFF), BM_CLICK, 0, 0);
+    ::SendMessageW(forms.ControlWindow(control::DisarmButton), BM_CLICK, 0, 0);
     forms.DoEvents();
     EXPECT_EQ(WindowText(forms.Window()), kCaptionDisarmed);
-    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(lstOptions)));
-    EXPECT_FALSE(forms.Enabled(tmrShutdown));
+    EXPECT_TRUE(::IsWindowEnabled(forms.ControlWindow(control::ActionList)));
+    EXPECT_FALSE(forms.Enabled(control::ScheduleTimer));
 }
 
 TEST_F(FrmMainWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
-    ASSERT_EQ(RowChecks(lstOptions), "0100");
-    ClickCheckBox(lstOptions, 0);
-    ASSERT_EQ(RowChecks(lstOptions), "1000");
+    ASSERT_EQ(RowChecks(control::ActionList), "0100");
+    ClickCheckBox(control::ActionList, 0);
+    ASSERT_EQ(RowChecks(control::ActionList), "1000");
 
-    ClickCheckBox(lstOptions, 2);
-    EXPECT_EQ(RowChecks(lstOptions), "0010");
-    EXPECT_EQ(forms.ListIndex(lstOptions), 2);
-    EXPECT_EQ(RowChecks(lstExtra), "01");
+    ClickCheckBox(control::ActionList, 2);
+    EXPECT_EQ(RowChecks(control::ActionList), "0010");
+    EXPECT_EQ(forms.ListIndex(control::ActionList), 2);
+    EXPECT_EQ(RowChecks(control::ForceModeList), "01");
 }
 
 // With real input, as a user would: a mouse click on 运行, then Enter, then Enter again. Arming and
@@ -108,20 +107,20 @@ TEST_F(FrmMainWin32, AClickOnArmThenEnterDisarmsAndEnterAgainArms) {
     settle();
     const auto focused = [] { return ::GetDlgCtrlID(::GetFocus()); };
 
-    test::ClickAt(forms.ControlWindow(btnTurnON), POINT{20, 10});
+    test::ClickAt(forms.ControlWindow(control::ArmButton), POINT{20, 10});
     settle();
     ASSERT_EQ(WindowText(forms.Window()), kCaptionArmed);
-    EXPECT_EQ(focused(), btnTurnOFF);
+    EXPECT_EQ(focused(), control::DisarmButton);
 
     test::Press(VK_RETURN);
     settle();
     EXPECT_EQ(WindowText(forms.Window()), kCaptionDisarmed);
-    EXPECT_EQ(focused(), btnTurnON);
+    EXPECT_EQ(focused(), control::ArmButton);
 
     test::Press(VK_RETURN);
     settle();
     EXPECT_EQ(WindowText(forms.Window()), kCaptionArmed);
-    EXPECT_EQ(focused(), btnTurnOFF);
+    EXPECT_EQ(focused(), control::DisarmButton);
     EXPECT_TRUE(forms.IsLoaded()) << "the program is still running";
 }
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/form_geometry.h"
-#include "ui/frm_main_layout.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::ui {
 namespace {
@@ -20,7 +20,7 @@ using platform::TwipsToPixels;
 constexpr int kDpis[] = {96, 120, 144, 192};
 
 std::string NameOf(int id) {
-    for (const platform::ControlSpec& control : FrmMainSpec().controls) {
+    for (const platform::ControlSpec& control : MainWindowSpec().controls) {
         if (control.id == id) return std::string(control.name.begin(), control.name.end());
     }
     return std::to_string(id);
@@ -53,10 +53,10 @@ TEST(FontPixelHeight, IsThePointSizeAtTheDpiRounded) {
     }
 }
 
-TEST(FrmMainGeometry, ClientAreaAndSampleControlsAtEachDpi) {
+TEST(MainWindowGeometry, ClientAreaAndSampleControlsAtEachDpi) {
     struct Case {
         int dpi, clientWidth, clientHeight;
-        PixelRect cboHour, btnExit, lstOptions;
+        PixelRect hourPicker, exitButton, actionList;
         int rowHeight;
     };
     const Case cases[] = {
@@ -67,33 +67,33 @@ TEST(FrmMainGeometry, ClientAreaAndSampleControlsAtEachDpi) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.dpi) + " DPI");
-        const FormGeometry g = LayoutForm(FrmMainSpec(), c.dpi);
+        const FormGeometry g = LayoutForm(MainWindowSpec(), c.dpi);
         EXPECT_EQ(g.clientWidth, c.clientWidth);
         EXPECT_EQ(g.clientHeight, c.clientHeight);
-        ASSERT_NE(g.Find(cboHour), nullptr);
-        EXPECT_EQ(g.Find(cboHour)->rect, c.cboHour);
-        EXPECT_EQ(g.Find(btnExit)->rect, c.btnExit);
-        EXPECT_EQ(g.Find(lstOptions)->rect, c.lstOptions);
-        EXPECT_EQ(g.Find(lstOptions)->rowHeight, c.rowHeight);
-        EXPECT_EQ(g.Find(lstExtra)->rowHeight, c.rowHeight) << "both lists use the same font";
-        EXPECT_EQ(g.Find(btnExit)->rowHeight, 0);
+        ASSERT_NE(g.Find(control::HourPicker), nullptr);
+        EXPECT_EQ(g.Find(control::HourPicker)->rect, c.hourPicker);
+        EXPECT_EQ(g.Find(control::ExitButton)->rect, c.exitButton);
+        EXPECT_EQ(g.Find(control::ActionList)->rect, c.actionList);
+        EXPECT_EQ(g.Find(control::ActionList)->rowHeight, c.rowHeight);
+        EXPECT_EQ(g.Find(control::ForceModeList)->rowHeight, c.rowHeight) << "both lists use the same font";
+        EXPECT_EQ(g.Find(control::ExitButton)->rowHeight, 0);
     }
 }
 
-TEST(FrmMainGeometry, EveryControlWithAPlaceIsLaidOutAndNothingElse) {
-    const FormGeometry g = LayoutForm(FrmMainSpec(), 96);
+TEST(MainWindowGeometry, EveryControlWithAPlaceIsLaidOutAndNothingElse) {
+    const FormGeometry g = LayoutForm(MainWindowSpec(), 96);
     std::set<int> placed;
     for (const auto& placement : g.controls) placed.insert(placement.id);
-    const std::set<int> expected = {btnExit, lstExtra, lstOptions, cboAMPM,  cboSecond, cboMinute,
-                                    cboHour, btnTurnOFF, btnTurnON, Label2,  Label1,    lblExtra,
-                                    optOptions, lblTOD, Label3,   lblMinute, lblHour};
+    const std::set<int> expected = {control::ExitButton, control::ForceModeList, control::ActionList, control::AmPmPicker,  control::SecondPicker, control::MinutePicker,
+                                    control::HourPicker, control::DisarmButton, control::ArmButton, control::CreditLink,  control::ProgramTitle,    control::ForceModeLabel,
+                                    control::ActionLabel, control::AmPmLabel, control::SecondLabel,   control::MinuteLabel, control::HourLabel};
     EXPECT_EQ(placed, expected);
 }
 
-TEST(FrmMainGeometry, NothingOverlapsButTheForceModeCaptionUnderItsList) {
+TEST(MainWindowGeometry, NothingOverlapsButTheForceModeCaptionUnderItsList) {
     for (int dpi : kDpis) {
         SCOPED_TRACE(std::to_string(dpi) + " DPI");
-        const FormGeometry g = LayoutForm(FrmMainSpec(), dpi);
+        const FormGeometry g = LayoutForm(MainWindowSpec(), dpi);
         const PixelRect client{0, 0, g.clientWidth, g.clientHeight};
         for (const auto& a : g.controls) {
             EXPECT_TRUE(client.Contains(a.rect)) << NameOf(a.id) << " leaves the client area";
@@ -101,44 +101,44 @@ TEST(FrmMainGeometry, NothingOverlapsButTheForceModeCaptionUnderItsList) {
             EXPECT_GT(a.rect.Height(), 0) << NameOf(a.id);
             for (const auto& b : g.controls) {
                 if (a.id >= b.id) continue;
-                const bool allowed = std::minmax(a.id, b.id) == std::minmax<int>(lblExtra, lstExtra);
+                const bool allowed = std::minmax(a.id, b.id) == std::minmax<int>(control::ForceModeLabel, control::ForceModeList);
                 EXPECT_EQ(a.rect.Overlaps(b.rect), allowed) << NameOf(a.id) << " and " << NameOf(b.id);
             }
         }
-        EXPECT_TRUE(g.Find(lstExtra)->rect.Contains(g.Find(lblExtra)->rect));
+        EXPECT_TRUE(g.Find(control::ForceModeList)->rect.Contains(g.Find(control::ForceModeLabel)->rect));
     }
 }
 
-TEST(FrmMainGeometry, RowsOfEqualControlsStayEqualAtEveryDpi) {
+TEST(MainWindowGeometry, RowsOfEqualControlsStayEqualAtEveryDpi) {
     for (int dpi : kDpis) {
         SCOPED_TRACE(std::to_string(dpi) + " DPI");
-        const FormGeometry g = LayoutForm(FrmMainSpec(), dpi);
-        const PixelRect hour = g.Find(cboHour)->rect;
-        for (int picker : {cboMinute, cboSecond, cboAMPM}) {
+        const FormGeometry g = LayoutForm(MainWindowSpec(), dpi);
+        const PixelRect hour = g.Find(control::HourPicker)->rect;
+        for (int picker : {control::MinutePicker, control::SecondPicker, control::AmPmPicker}) {
             const PixelRect r = g.Find(picker)->rect;
             EXPECT_EQ(r.Width(), hour.Width()) << NameOf(picker);
             EXPECT_EQ(r.top, hour.top) << NameOf(picker);
             EXPECT_EQ(r.Height(), hour.Height()) << NameOf(picker);
         }
-        const PixelRect on = g.Find(btnTurnON)->rect;
-        for (int button : {btnTurnOFF, btnExit}) {
+        const PixelRect on = g.Find(control::ArmButton)->rect;
+        for (int button : {control::DisarmButton, control::ExitButton}) {
             const PixelRect r = g.Find(button)->rect;
             EXPECT_EQ(r.Width(), on.Width()) << NameOf(button);
             EXPECT_EQ(r.Height(), on.Height()) << NameOf(button);
             EXPECT_EQ(r.left, on.left) << NameOf(button);
         }
-        EXPECT_EQ(g.Find(lstOptions)->rect.left, g.Find(lstExtra)->rect.left);
-        EXPECT_EQ(g.Find(lstOptions)->rect.Width(), g.Find(lstExtra)->rect.Width());
+        EXPECT_EQ(g.Find(control::ActionList)->rect.left, g.Find(control::ForceModeList)->rect.left);
+        EXPECT_EQ(g.Find(control::ActionList)->rect.Width(), g.Find(control::ForceModeList)->rect.Width());
     }
 }
 
-TEST(FrmMainGeometry, TheListsShowAllTheirItemsInsideTheirBorders) {
+TEST(MainWindowGeometry, TheListsShowAllTheirItemsInsideTheirBorders) {
     // Four power actions and two force modes; a sunken border of 2 pixels per 96 DPI, rounded up.
     for (int dpi : kDpis) {
         SCOPED_TRACE(std::to_string(dpi) + " DPI");
-        const FormGeometry g = LayoutForm(FrmMainSpec(), dpi);
+        const FormGeometry g = LayoutForm(MainWindowSpec(), dpi);
         const int border = (2 * dpi + 95) / 96;
-        for (auto [list, items] : {std::pair{lstOptions, 4}, std::pair{lstExtra, 2}}) {
+        for (auto [list, items] : {std::pair{control::ActionList, 4}, std::pair{control::ForceModeList, 2}}) {
             const auto& placement = *g.Find(list);
             EXPECT_LE(items * placement.rowHeight, placement.rect.Height() - 2 * border) << NameOf(list);
             EXPECT_GE(placement.rowHeight, FontPixelHeight(9.0f, dpi) + 1) << "room for the text";

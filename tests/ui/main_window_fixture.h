@@ -1,4 +1,4 @@
-// frmMain on the memory backends, with a fake clock that tests move and a log of property sets.
+// The main window on the memory backends, with a fake clock that tests move and a log of property sets.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 
 #include "platform/memory/memory_forms.h"
 #include "platform/memory/memory_os.h"
-#include "scheduler/schedule_state.h"
-#include "ui/frm_main.h"
-#include "ui/frm_main_layout.h"
+#include "scheduler/schedule.h"
+#include "ui/main_window.h"
+#include "ui/main_window_design.h"
 
 namespace brellix::ui::test {
 
@@ -41,19 +41,23 @@ constexpr int MsOfDay(int hour, int minute, int second, int millisecond = 0) {
     return ((hour * 60 + minute) * 60 + second) * 1000 + millisecond;
 }
 
-class FrmMainTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     platform::MemoryOs os;
     RecordingForms forms;
-    platform::OsVersionInfo osvInfo;
-    scheduler::ScheduleState schedule;
-    FrmMainState frmState;
-    FrmMain frm{forms, os, osvInfo, schedule, frmState};
+    scheduler::Schedule schedule;
+    MainWindowState frmState;
+    MainWindow frm{forms, os, schedule, frmState};
 
     // Loads the window as the start-up does, then shows it so that a user can reach it.
     void LoadAndShow() {
-        forms.Load(FrmMainSpec(), frm);
+        forms.Load(MainWindowSpec(), frm);
         forms.Show();
+    }
+
+    // The second of the day the composed target names.
+    int TargetSecond() const {
+        return scheduler::SecondOfDayFromTargetText(frmState.targetText).value_or(scheduler::kNoTarget);
     }
 
     // --- The clock ---
@@ -73,16 +77,16 @@ protected:
 
     // --- The user ---
     void ChooseTime(const wchar_t* hour, const wchar_t* minute, const wchar_t* second, const wchar_t* ampm) {
-        for (const auto& [picker, text] : {std::pair{cboHour, hour}, std::pair{cboMinute, minute},
-                                           std::pair{cboSecond, second}, std::pair{cboAMPM, ampm}}) {
+        for (const auto& [picker, text] : {std::pair{control::HourPicker, hour}, std::pair{control::MinutePicker, minute},
+                                           std::pair{control::SecondPicker, second}, std::pair{control::AmPmPicker, ampm}}) {
             for (int i = 0; i < forms.ListCount(picker); ++i) {
                 if (forms.List(picker, i) == text) forms.UserChoose(picker, i);
             }
         }
     }
-    void Arm() { forms.UserClick(btnTurnON); }
+    void Arm() { forms.UserClick(control::ArmButton); }
 
-    std::vector<std::string> ExitRequests() const { return os.CallsNamed({"ExitWindowsEx"}); }
+    std::vector<std::string> ExitRequests() const { return os.CallsNamed({"EndSession"}); }
 
     // When a tick asked for the end of the session: how long after the ticking began, and the
     // local time then.
@@ -98,7 +102,7 @@ protected:
         const std::size_t before = ExitRequests().size();
         for (int elapsed = 333; elapsed <= durationMs; elapsed += 333) {
             Advance(333);
-            forms.TimerTick(tmrShutdown);
+            forms.TimerTick(control::ScheduleTimer);
             if (!firing && ExitRequests().size() > before) firing = Firing{elapsed, LocalMsOfDay()};
         }
         return firing;

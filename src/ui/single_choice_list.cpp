@@ -1,6 +1,6 @@
-#include "scheduler/single_choice_list.h"
+#include "ui/single_choice_list.h"
 
-namespace brellix::scheduler {
+namespace brellix::ui {
 
 namespace {
 
@@ -51,4 +51,4 @@ bool SingleChoiceList::TakeOwnUncheck(int item) {
     return own;
 }
 
-}  // namespace brellix::scheduler
+}  // namespace brellix::ui

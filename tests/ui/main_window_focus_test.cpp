@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frm_main_fixture.h"
+#include "main_window_fixture.h"
 
 namespace brellix::ui::test {
 namespace {
@@ -23,21 +23,21 @@ struct FocusCase {
 
 void PrintTo(const FocusCase& c, std::ostream* out) { *out << c.name; }
 
-class FocusAfter : public FrmMainTest, public ::testing::WithParamInterface<FocusCase> {
+class FocusAfter : public MainWindowTest, public ::testing::WithParamInterface<FocusCase> {
 protected:
     void Do(Step step) {
         switch (step) {
-            case Step::ClickArm: return forms.UserClick(btnTurnON);
-            case Step::ClickDisarm: return forms.UserClick(btnTurnOFF);
-            case Step::PopupArm: return ChoosePopup(mnuPopupTurnON);
-            case Step::PopupDisarm: return ChoosePopup(mnuPopupTurnOFF);
+            case Step::ClickArm: return forms.UserClick(control::ArmButton);
+            case Step::ClickDisarm: return forms.UserClick(control::DisarmButton);
+            case Step::PopupArm: return ChoosePopup(control::ArmItem);
+            case Step::PopupDisarm: return ChoosePopup(control::DisarmItem);
             case Step::Enter: return forms.UserPressEnter();
             case Step::Fire: ASSERT_TRUE(TickFor(333)) << "the schedule fired"; return;
         }
     }
     void ChoosePopup(int item) {
         forms.popupChoice = item;
-        forms.PopupMenu(mnuPopup);
+        forms.PopupMenu(control::TrayMenu);
     }
 };
 
@@ -49,34 +49,34 @@ TEST_P(FocusAfter, GoesToTheButtonThatUndoesTheStepNeverToExit) {
     ASSERT_EQ(forms.FocusedControl(), c.focusBefore);
     for (Step step : c.steps) Do(step);
     EXPECT_EQ(forms.FocusedControl(), c.focusAfter);
-    EXPECT_EQ(forms.Enabled(tmrShutdown), c.armed);
+    EXPECT_EQ(forms.Enabled(control::ScheduleTimer), c.armed);
     EXPECT_TRUE(forms.IsLoaded());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ArmingAndDisarming, FocusAfter,
     ::testing::Values(
-        FocusCase{"arm_by_a_click", 0, {Step::ClickArm}, btnTurnOFF, true},
-        FocusCase{"arm_from_the_popup_with_the_focus_on_arm", btnTurnON, {Step::PopupArm}, btnTurnOFF, true},
+        FocusCase{"arm_by_a_click", 0, {Step::ClickArm}, control::DisarmButton, true},
+        FocusCase{"arm_from_the_popup_with_the_focus_on_arm", control::ArmButton, {Step::PopupArm}, control::DisarmButton, true},
         // A disabled picker or list hands the focus on in tab order, past the arm button, which is
         // disabled by then, to the disarm button.
-        FocusCase{"arm_from_the_popup_with_the_focus_on_a_picker", cboHour, {Step::PopupArm}, btnTurnOFF, true},
-        FocusCase{"arm_from_the_popup_with_the_focus_on_the_last_list", lstExtra, {Step::PopupArm}, btnTurnOFF,
+        FocusCase{"arm_from_the_popup_with_the_focus_on_a_picker", control::HourPicker, {Step::PopupArm}, control::DisarmButton, true},
+        FocusCase{"arm_from_the_popup_with_the_focus_on_the_last_list", control::ForceModeList, {Step::PopupArm}, control::DisarmButton,
                   true},
-        FocusCase{"arm_by_enter_in_a_list", lstOptions, {Step::Enter}, btnTurnOFF, true},
-        FocusCase{"arm_from_the_popup_with_the_focus_on_exit_leaves_it_there", btnExit, {Step::PopupArm}, btnExit,
+        FocusCase{"arm_by_enter_in_a_list", control::ActionList, {Step::Enter}, control::DisarmButton, true},
+        FocusCase{"arm_from_the_popup_with_the_focus_on_exit_leaves_it_there", control::ExitButton, {Step::PopupArm}, control::ExitButton,
                   true},
-        FocusCase{"disarm_by_a_click", 0, {Step::ClickArm, Step::ClickDisarm}, btnTurnON, false},
-        FocusCase{"disarm_from_the_popup", 0, {Step::ClickArm, Step::PopupDisarm}, btnTurnON, false},
-        FocusCase{"disarm_by_the_tick_after_firing", 0, {Step::ClickArm, Step::Fire}, btnTurnON, false},
-        FocusCase{"disarm_from_the_popup_with_the_focus_on_exit_leaves_it_there", btnExit,
-                  {Step::PopupArm, Step::PopupDisarm}, btnExit, false},
-        FocusCase{"click_then_enter_disarms", 0, {Step::ClickArm, Step::Enter}, btnTurnON, false},
-        FocusCase{"click_then_enter_twice_arms_again", 0, {Step::ClickArm, Step::Enter, Step::Enter}, btnTurnOFF,
+        FocusCase{"disarm_by_a_click", 0, {Step::ClickArm, Step::ClickDisarm}, control::ArmButton, false},
+        FocusCase{"disarm_from_the_popup", 0, {Step::ClickArm, Step::PopupDisarm}, control::ArmButton, false},
+        FocusCase{"disarm_by_the_tick_after_firing", 0, {Step::ClickArm, Step::Fire}, control::ArmButton, false},
+        FocusCase{"disarm_from_the_popup_with_the_focus_on_exit_leaves_it_there", control::ExitButton,
+                  {Step::PopupArm, Step::PopupDisarm}, control::ExitButton, false},
+        FocusCase{"click_then_enter_disarms", 0, {Step::ClickArm, Step::Enter}, control::ArmButton, false},
+        FocusCase{"click_then_enter_twice_arms_again", 0, {Step::ClickArm, Step::Enter, Step::Enter}, control::DisarmButton,
                   true}),
     [](const ::testing::TestParamInfo<FocusCase>& info) { return std::string(info.param.name); });
 
-TEST_F(FrmMainTest, EnterAfterClickingArmNeverReachesExit) {
+TEST_F(MainWindowTest, EnterAfterClickingArmNeverReachesExit) {
     LoadAndShow();
     Arm();
     for (int i = 0; i < 5; ++i) forms.UserPressEnter();

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "frm_main_fixture.h"
+#include "main_window_fixture.h"
 
 namespace brellix::ui::test {
 namespace {
 
 enum class Action { ClickText, ClickBox, PressSpace, ArrowDown, ArrowUp };
 
-class Lists : public FrmMainTest {
+class Lists : public MainWindowTest {
 protected:
     void Act(int list, Action action, int item) {
         switch (action) {
@@ -78,34 +78,34 @@ TEST_P(SingleChoice, LeavesOnlyTheUsersChoiceChecked) {
 INSTANTIATE_TEST_SUITE_P(
     UserActions, SingleChoice,
     ::testing::Values(
-        ListCase{"options_click_third_text", lstOptions, "1000", 0, Action::ClickText, 2, "0010", 2},
-        ListCase{"options_click_third_box", lstOptions, "1000", 0, Action::ClickBox, 2, "0010", 2},
-        ListCase{"options_click_checked_box_keeps_it", lstOptions, "0010", 2, Action::ClickBox, 2, "0010", 2},
-        ListCase{"options_click_box_with_none_checked", lstOptions, "0000", 1, Action::ClickBox, 3, "0001", 3},
-        ListCase{"options_arrow_down", lstOptions, "0100", 1, Action::ArrowDown, 0, "0010", 2},
-        ListCase{"options_arrow_up", lstOptions, "0100", 1, Action::ArrowUp, 0, "1000", 0},
+        ListCase{"options_click_third_text", control::ActionList, "1000", 0, Action::ClickText, 2, "0010", 2},
+        ListCase{"options_click_third_box", control::ActionList, "1000", 0, Action::ClickBox, 2, "0010", 2},
+        ListCase{"options_click_checked_box_keeps_it", control::ActionList, "0010", 2, Action::ClickBox, 2, "0010", 2},
+        ListCase{"options_click_box_with_none_checked", control::ActionList, "0000", 1, Action::ClickBox, 3, "0001", 3},
+        ListCase{"options_arrow_down", control::ActionList, "0100", 1, Action::ArrowDown, 0, "0010", 2},
+        ListCase{"options_arrow_up", control::ActionList, "0100", 1, Action::ArrowUp, 0, "1000", 0},
         // Space raises ItemCheck only: an uncheck leaves no item checked and the current one current.
-        ListCase{"options_space_unchecks", lstOptions, "0100", 1, Action::PressSpace, 0, "0000", 1},
-        ListCase{"options_space_checks", lstOptions, "0000", 3, Action::PressSpace, 0, "0001", 3},
-        ListCase{"extra_click_second_box", lstExtra, "10", 0, Action::ClickBox, 1, "01", 1},
-        ListCase{"extra_space_unchecks", lstExtra, "01", 1, Action::PressSpace, 0, "00", 1},
-        ListCase{"extra_click_first_text", lstExtra, "01", 1, Action::ClickText, 0, "10", 0}),
+        ListCase{"options_space_unchecks", control::ActionList, "0100", 1, Action::PressSpace, 0, "0000", 1},
+        ListCase{"options_space_checks", control::ActionList, "0000", 3, Action::PressSpace, 0, "0001", 3},
+        ListCase{"extra_click_second_box", control::ForceModeList, "10", 0, Action::ClickBox, 1, "01", 1},
+        ListCase{"extra_space_unchecks", control::ForceModeList, "01", 1, Action::PressSpace, 0, "00", 1},
+        ListCase{"extra_click_first_text", control::ForceModeList, "01", 1, Action::ClickText, 0, "10", 0}),
     [](const ::testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Lists, OurOwnUncheckReportsBackAndIsNotTakenForAChoice) {
-    Prepare(lstOptions, "1000", 0);
-    forms.UserClickCheckBox(lstOptions, 2);
+    Prepare(control::ActionList, "1000", 0);
+    forms.UserClickCheckBox(control::ActionList, 2);
     EXPECT_EQ(forms.events, (std::vector<std::string>{"ItemCheck(lstOptions, 2)", "ItemCheck(lstOptions, 0)",
                                                       "Click(lstOptions)"}));
-    EXPECT_EQ(Checks(lstOptions), "0010");
+    EXPECT_EQ(Checks(control::ActionList), "0010");
 }
 
 TEST_F(Lists, OnlyThePowerActionListPassesThroughTheMessageLoopOncePerItem) {
-    Prepare(lstOptions, "1000", 0);
-    EXPECT_EQ(CountPasses([&] { forms.UserPressSpace(lstOptions); }), 4);
-    Prepare(lstExtra, "10", 0);
-    EXPECT_EQ(CountPasses([&] { forms.UserClickCheckBox(lstExtra, 1); }), 0);
-    EXPECT_EQ(Checks(lstExtra), "01");
+    Prepare(control::ActionList, "1000", 0);
+    EXPECT_EQ(CountPasses([&] { forms.UserPressSpace(control::ActionList); }), 4);
+    Prepare(control::ForceModeList, "10", 0);
+    EXPECT_EQ(CountPasses([&] { forms.UserClickCheckBox(control::ForceModeList, 1); }), 0);
+    EXPECT_EQ(Checks(control::ForceModeList), "01");
 }
 
 // --- A user's further action waits in the queue when the power action list's check handler
@@ -128,11 +128,11 @@ class QueuedChoice : public Lists, public ::testing::WithParamInterface<QueuedCa
 
 TEST_P(QueuedChoice, TheNewestChoiceIsTheOnlyCheckedItem) {
     const QueuedCase& c = GetParam();
-    Prepare(lstOptions, c.checksBefore, c.currentBefore);
-    for (const auto& [action, item] : c.queued) forms.Post([this, action = action, item = item] { Act(lstOptions, action, item); });
-    Act(lstOptions, c.first, c.firstItem);
-    EXPECT_EQ(Checks(lstOptions), c.checksAfter);
-    EXPECT_EQ(forms.ListIndex(lstOptions), c.currentAfter);
+    Prepare(control::ActionList, c.checksBefore, c.currentBefore);
+    for (const auto& [action, item] : c.queued) forms.Post([this, action = action, item = item] { Act(control::ActionList, action, item); });
+    Act(control::ActionList, c.first, c.firstItem);
+    EXPECT_EQ(Checks(control::ActionList), c.checksAfter);
+    EXPECT_EQ(forms.ListIndex(control::ActionList), c.currentAfter);
     EXPECT_NE(std::count(forms.events.begin(), forms.events.end(), "Click(lstOptions)"), 0);
 }
 
@@ -159,22 +159,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<QueuedCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Lists, AQueuedChoiceOnTheOtherListKeepsBothSingle) {
-    Prepare(lstOptions, "0100", 1);
-    forms.Post([this] { forms.UserClickCheckBox(lstExtra, 0); });
-    forms.UserClickCheckBox(lstOptions, 2);
-    EXPECT_EQ(Checks(lstOptions), "0010");
-    EXPECT_EQ(forms.ListIndex(lstOptions), 2);
-    EXPECT_EQ(Checks(lstExtra), "10");
-    EXPECT_EQ(forms.ListIndex(lstExtra), 0);
+    Prepare(control::ActionList, "0100", 1);
+    forms.Post([this] { forms.UserClickCheckBox(control::ForceModeList, 0); });
+    forms.UserClickCheckBox(control::ActionList, 2);
+    EXPECT_EQ(Checks(control::ActionList), "0010");
+    EXPECT_EQ(forms.ListIndex(control::ActionList), 2);
+    EXPECT_EQ(Checks(control::ForceModeList), "10");
+    EXPECT_EQ(forms.ListIndex(control::ForceModeList), 0);
 }
 
 TEST_F(Lists, AClickQueuedOnTheArmButtonArmsWithTheCurrentChoices) {
-    Prepare(lstOptions, "0100", 1);
-    forms.Post([this] { forms.UserClick(btnTurnON); });
-    forms.UserClickCheckBox(lstOptions, 3);
-    EXPECT_EQ(Checks(lstOptions), "0001");
-    EXPECT_EQ(forms.ListIndex(lstOptions), 3);
-    EXPECT_TRUE(forms.Enabled(tmrShutdown));
+    Prepare(control::ActionList, "0100", 1);
+    forms.Post([this] { forms.UserClick(control::ArmButton); });
+    forms.UserClickCheckBox(control::ActionList, 3);
+    EXPECT_EQ(Checks(control::ActionList), "0001");
+    EXPECT_EQ(forms.ListIndex(control::ActionList), 3);
+    EXPECT_TRUE(forms.Enabled(control::ScheduleTimer));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frm_main_fixture.h"
+#include "main_window_fixture.h"
 #include "scheduler/target_time.h"
 
 namespace brellix::ui::test {
@@ -166,7 +166,7 @@ Plan UserWhoLeavesItArmed() {
     };
 }
 
-class TwoDays : public FrmMainTest, public ::testing::WithParamInterface<Plan> {
+class TwoDays : public MainWindowTest, public ::testing::WithParamInterface<Plan> {
 protected:
     void SetUp() override { LoadAndShow(); }
 
@@ -182,17 +182,17 @@ protected:
         ShowClocksAt(event.at);
         switch (event.kind) {
             case Event::Arm:
-                EXPECT_FALSE(forms.TimerRunning(tmrShutdown)) << "re-armed only after a firing or a disarm";
+                EXPECT_FALSE(forms.TimerRunning(control::ScheduleTimer)) << "re-armed only after a firing or a disarm";
                 ChooseTime(event.target.hour, event.target.minute, event.target.second, event.target.ampm);
-                forms.UserClick(btnTurnON);
+                forms.UserClick(control::ArmButton);
                 ++armings_;
                 previousTickSecond_.reset();
                 break;
             case Event::Disarm:
-                forms.UserClick(btnTurnOFF);
+                forms.UserClick(control::DisarmButton);
                 break;
             case Event::ExpectArmed:
-                EXPECT_TRUE(forms.TimerRunning(tmrShutdown)) << "at " << event.at;
+                EXPECT_TRUE(forms.TimerRunning(control::ScheduleTimer)) << "at " << event.at;
                 break;
             case Event::ShiftLocal:
                 zoneShiftMs_ += event.ms;
@@ -218,7 +218,7 @@ protected:
 
     bool AskedToEndTheSessionSince(std::size_t callsBefore) const {
         for (std::size_t i = callsBefore; i < os.calls.size(); ++i) {
-            if (os.calls[i].rfind("ExitWindowsEx(", 0) == 0) return true;
+            if (os.calls[i].rfind("EndSession(", 0) == 0) return true;
         }
         return false;
     }
@@ -237,7 +237,7 @@ protected:
             tick = nextTick;
             ShowClocksAt(tick);
             const std::size_t callsBefore = os.calls.size();
-            forms.TimerTick(tmrShutdown);
+            forms.TimerTick(control::ScheduleTimer);
             const int localSecond = LocalMsOfDay() / 1000;
             if (AskedToEndTheSessionSince(callsBefore)) {
                 firings.push_back({tick, localSecond, previousTickSecond_, armings_});

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frm_main_fixture.h"
+#include "main_window_fixture.h"
 
 namespace brellix::ui::test {
 namespace {
@@ -13,7 +13,7 @@ using Calls = std::vector<std::string>;
 
 constexpr int kDayMs = 24 * 3'600'000;
 
-class Tick : public FrmMainTest {
+class Tick : public MainWindowTest {
 protected:
     void SetUp() override { LoadAndShow(); }
 
@@ -22,7 +22,7 @@ protected:
         SetLocalTime(msOfDay);
         Arm();
     }
-    bool Armed() const { return forms.Enabled(tmrShutdown); }
+    bool Armed() const { return forms.Enabled(control::ScheduleTimer); }
 };
 
 struct FireCase {
@@ -83,11 +83,11 @@ TEST_F(Tick, ATickThatMissesChangesNothing) {
     EXPECT_TRUE(forms.propertySets.empty());
     EXPECT_TRUE(os.calls.empty());
     EXPECT_EQ(forms.events, eventsBefore);
-    EXPECT_EQ(schedule.strShutdownTime, L"3:15:45 PM");
+    EXPECT_EQ(frmState.targetText, L"3:15:45 PM");
 }
 
 TEST_F(Tick, ARefusedRequestStillEndsDisarmedWithoutAMessage) {
-    os.exitWindowsSucceeds = false;
+    os.sessionEndAnswer = {false, L"refused"};
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
     EXPECT_FALSE(Armed());
@@ -95,10 +95,10 @@ TEST_F(Tick, ARefusedRequestStillEndsDisarmedWithoutAMessage) {
 }
 
 TEST_F(Tick, ATargetThatNamesNoTimeNeverFires) {
-    forms.SetListIndex(cboSecond, -1);
+    forms.SetListIndex(control::SecondPicker, -1);
     SetLocalTime(0);
     Arm();
-    EXPECT_EQ(schedule.strShutdownTime, L"3:15: AM");
+    EXPECT_EQ(frmState.targetText, L"3:15: AM");
     EXPECT_FALSE(TickFor(kDayMs + 5000));
     EXPECT_TRUE(Armed());
 }
@@ -116,7 +116,7 @@ protected:
         os.tickMilliseconds += static_cast<std::uint64_t>(monotonicGap);
         os.systemMilliseconds += utcGap;
         SetLocalTime((LocalMsOfDay() + localGap + kDayMs) % kDayMs);
-        forms.TimerTick(tmrShutdown);
+        forms.TimerTick(control::ScheduleTimer);
     }
 };
 
@@ -165,7 +165,7 @@ TEST_F(Stall, AClockSetBackAcrossTheTargetFiresOnceWhenTheClockShowsItAgain) {
     os.tickMilliseconds += 333;
     os.systemMilliseconds -= 9000;
     SetLocalTime(MsOfDay(15, 15, 42));
-    forms.TimerTick(tmrShutdown);
+    forms.TimerTick(control::ScheduleTimer);
     EXPECT_TRUE(ExitRequests().empty());
 
     const std::optional<Firing> firing = TickFor(kDayMs);
@@ -178,7 +178,7 @@ TEST_F(Stall, AClockSetBackAcrossTheTargetFiresOnceWhenTheClockShowsItAgain) {
 TEST_F(Stall, RightAfterArmingIsCaughtUpToo) {
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     Advance(1500);
-    forms.TimerTick(tmrShutdown);
+    forms.TimerTick(control::ScheduleTimer);
     EXPECT_EQ(ExitRequests().size(), 1u);
 }
 
@@ -197,8 +197,8 @@ class FiringFlags : public Tick, public ::testing::WithParamInterface<FlagsCase>
 
 TEST_P(FiringFlags, ComeFromTheListsCurrentItems) {
     const FlagsCase& c = GetParam();
-    forms.SetListIndex(lstOptions, c.powerAction);
-    forms.SetListIndex(lstExtra, c.forceMode);
+    forms.SetListIndex(control::ActionList, c.powerAction);
+    forms.SetListIndex(control::ForceModeList, c.forceMode);
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
     EXPECT_EQ(ExitRequests(), Calls{c.request});
@@ -206,20 +206,20 @@ TEST_P(FiringFlags, ComeFromTheListsCurrentItems) {
 
 INSTANTIATE_TEST_SUITE_P(
     CurrentItems, FiringFlags,
-    ::testing::Values(FlagsCase{"poweroff_forceifhung", 1, 1, "ExitWindowsEx(0x18, 0)"},
-                      FlagsCase{"reboot_force", 2, 0, "ExitWindowsEx(0x6, 0)"},
-                      FlagsCase{"no_power_action_is_logoff", -1, 0, "ExitWindowsEx(0x4, 0)"},
-                      FlagsCase{"no_force_mode_adds_nothing", 1, -1, "ExitWindowsEx(0x8, 0)"},
-                      FlagsCase{"neither", -1, -1, "ExitWindowsEx(0x0, 0)"}),
+    ::testing::Values(FlagsCase{"poweroff_forceifhung", 1, 1, "EndSession(PowerOff, ForceIfHung)"},
+                      FlagsCase{"reboot_force", 2, 0, "EndSession(Reboot, Force)"},
+                      FlagsCase{"no_power_action_is_logoff", -1, 0, "EndSession(LogOff, Force)"},
+                      FlagsCase{"no_force_mode_adds_nothing", 1, -1, "EndSession(PowerOff)"},
+                      FlagsCase{"neither", -1, -1, "EndSession(LogOff)"}),
     [](const ::testing::TestParamInfo<FlagsCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Tick, FlagsFollowTheCurrentItemNotTheCheckMarks) {
-    forms.UserClickItem(lstOptions, 2);
-    forms.UserPressSpace(lstOptions);  // unchecks the current item; it stays current
-    ASSERT_EQ(Checks(lstOptions), "0000");
+    forms.UserClickItem(control::ActionList, 2);
+    forms.UserPressSpace(control::ActionList);  // unchecks the current item; it stays current
+    ASSERT_EQ(Checks(control::ActionList), "0000");
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
-    EXPECT_EQ(ExitRequests(), Calls{"ExitWindowsEx(0x12, 0)"});
+    EXPECT_EQ(ExitRequests(), Calls{"EndSession(Reboot, ForceIfHung)"});
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "platform/forms.h"
 
-namespace brellix::scheduler {
+namespace brellix::ui {
 
 // Click checks the current item; ItemCheck(k) unchecks every item but k. Events may nest: our
 // own unchecks report back as ItemCheck, and with passThroughMessageLoop each index first lets
@@ -33,4 +33,4 @@ private:
     std::uint32_t ownUnchecks_ = 0;
 };
 
-}  // namespace brellix::scheduler
+}  // namespace brellix::ui

@@ -1,0 +1,93 @@
+// The main window: what each control, menu item and window event does, written once against the
+// forms runtime; the schedule's state drawn on the controls.
+#pragma once
+
+#include <string>
+
+#include "platform/forms.h"
+#include "platform/os.h"
+#include "scheduler/schedule.h"
+#include "settings/settings_file.h"
+#include "ui/main_window_design.h"
+#include "ui/single_choice_list.h"
+#include "ui/tray_icon.h"
+
+namespace brellix::ui {
+
+// The pieces of the program's state that the window keeps.
+struct MainWindowState {
+    std::wstring settingsFile;  // set once at load, before the first read
+    std::wstring targetText;    // the target as the pickers last composed it: "3:15:45 AM"
+    TrayState tray;
+    bool hideOnClose = false;     // while set, a close request only hides the window
+    bool settingsStored = false;  // the exit's storing steps ran: they never run twice
+};
+
+class MainWindow : public platform::FormEvents {
+    // First, so that the control views below can be built from it.
+    platform::Forms& forms_;
+    platform::Os& os_;
+    scheduler::Schedule& schedule_;
+    MainWindowState& state_;
+
+public:
+    MainWindow(platform::Forms& forms, platform::Os& os, scheduler::Schedule& schedule, MainWindowState& state);
+
+    // --- What the forms runtime raises ---
+    void OnLoad() override;
+    void OnClick(int controlId) override;
+    void OnItemCheck(int controlId, int item) override;
+    void OnTimer(int controlId) override;
+    bool OnCloseRequested(platform::CloseReason reason) override;
+    void OnUnload() override;
+    void OnTrayActivated() override;
+    void OnTrayMenuRequested() override;
+    void OnTrayCameBack() override;
+    void OnEndSession() override;
+
+    // --- What a user can ask for, by whichever control ---
+    // Locks the choices and starts the schedule for the target the pickers show.
+    void Arm();
+    // Unlocks the choices and stops the schedule.
+    void Disarm();
+    // Ends the program: the window is unloaded, the settings stored.
+    void Exit();
+
+private:
+    // Fills the three numeric pickers (one pass of the message loop before each item), the action
+    // list, the AM/PM picker and the force-mode list, in that order.
+    void FillPickersAndLists();
+    // Reads the saved choices from the settings file and applies them to the lists and pickers.
+    void ApplySavedChoices();
+    void CheckSavedItem(const platform::CheckList& list, const settings::IniKey& key);
+    void ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key);
+    // The target text from the four pickers' texts.
+    void ComposeTarget();
+    // Enables what the state allows, hands the focus on, and sets the caption.
+    void DrawScheduleState(bool armed);
+    void Tick();
+    // Removes the icon and stores the position and the choices, once.
+    void StoreSettingsAndRemoveIcon();
+    void HideToTray();
+    void PrepareTrayMenu();
+
+    // --- The controls, typed ---
+    const platform::Timer scheduleTimer_{forms_, control::ScheduleTimer};
+    const platform::Button armButton_{forms_, control::ArmButton};
+    const platform::Button disarmButton_{forms_, control::DisarmButton};
+    const platform::ComboBox hourPicker_{forms_, control::HourPicker};
+    const platform::ComboBox minutePicker_{forms_, control::MinutePicker};
+    const platform::ComboBox secondPicker_{forms_, control::SecondPicker};
+    const platform::ComboBox amPmPicker_{forms_, control::AmPmPicker};
+    const platform::CheckList actionList_{forms_, control::ActionList};
+    const platform::CheckList forceModeList_{forms_, control::ForceModeList};
+    const platform::MenuItem hideItem_{forms_, control::HideItem};
+    const platform::MenuItem showItem_{forms_, control::ShowItem};
+    const platform::MenuItem armItem_{forms_, control::ArmItem};
+    const platform::MenuItem disarmItem_{forms_, control::DisarmItem};
+
+    SingleChoiceList actionChoice_{forms_, actionList_, true};
+    SingleChoiceList forceModeChoice_{forms_, forceModeList_, false};
+};
+
+}  // namespace brellix::ui
