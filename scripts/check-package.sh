@@ -3,7 +3,7 @@
 # no error and no warning), appstreamcli validate --no-net on its metainfo, desktop-file-validate on
 # its desktop entry; and what those do not look at: the icon theme's sizes, the manual pages, the
 # hardening of /usr/bin/brellix and that it is stripped.
-# Usage: scripts/check-package.sh build/linux/brellix_<version>_amd64.deb
+# Usage: scripts/check-package.sh build/linux/brellix_<version>-<release>_amd64.deb
 set -uo pipefail
 DEB=$(realpath "${1:?usage: check-package.sh PACKAGE.deb}")
 ROOT=$(mktemp -d /tmp/brellix-check-package.XXXXXX)

@@ -4,7 +4,7 @@
 # "brellix poweroff" reaches the mock logind, and an interactive start stores its settings under
 # $XDG_CONFIG_HOME, since /usr/bin is not that user's to write. A package that was not installed
 # before is removed again at the end.
-# Usage (as root, or through sudo): tests/e2e-linux/install_deb.sh build/linux/brellix_<version>_amd64.deb
+# Usage (as root, or through sudo): tests/e2e-linux/install_deb.sh build/linux/brellix_<version>-<release>_amd64.deb
 set -uo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 RUN_AS=${BRELLIX_TEST_USER:-nobody}
