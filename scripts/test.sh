@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: native, the Linux desktop
-# program (Qt contract tests, end-to-end on a private headless desktop, its .deb installed and
-# run), the Win32 backends under Wine, and end-to-end under Wine in a private Xvfb.
+# program (Qt contract tests, end-to-end on a private headless desktop, its .deb checked as a
+# distribution checks it, installed and run), the Win32 backends under Wine, and end-to-end under
+# Wine in a private Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,10 +18,13 @@ cmake --preset linux > /dev/null
 cmake --build --preset linux -j2
 ctest --preset linux
 
-echo "== Linux .deb, installed and run against the mock logind"
-version=$(sed -nE 's/^project\(Brellix VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+echo "== Linux .deb: the distribution's checkers, then installed and run against the mock logind"
+python3 tools/make_icon.py --check
+rm -f build/linux/brellix_*.deb
 (cd build/linux && cpack -G DEB > /dev/null)
-bash tests/e2e-linux/install_deb.sh "build/linux/brellix_${version}_amd64.deb"
+deb=(build/linux/brellix_*_amd64.deb)
+scripts/check-package.sh "${deb[0]}"
+bash tests/e2e-linux/install_deb.sh "${deb[0]}"
 
 echo "== fuzzing: profile reader and writer, command line, settings through start and exit (bounded)"
 scripts/fuzz.sh 15

@@ -5,7 +5,8 @@ door on a transparent background, as one icon group with four images (16x16 and 
 
 Writes res/brellix.ico and the pieces the resource script takes separately, so that the images
 keep the fixed resource ids 30001 to 30004: res/icon/*.bin and res/brellix_icon.rc; and the same
-images as PNGs for Linux desktops: res/linux/brellix-16.png and brellix-32.png.
+images as PNGs for Linux desktops, with the larger sizes of the desktop's icon theme and an SVG:
+res/linux/brellix-<size>.png (16 to 256 pixels) and res/linux/brellix.svg.
 With --check it writes nothing and fails when the committed files differ from what it draws.
 Standard library only."""
 
@@ -26,20 +27,29 @@ DOOR_EDGE = (138, 58, 0)
 
 
 def triangle(apex, left, right):
-    def inside(x, y):
-        # Same side of all three edges, whichever way the corners wind.
-        def side(a, b):
-            return (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0])
-        s1, s2, s3 = side(apex, left), side(left, right), side(right, apex)
-        return (s1 >= 0 and s2 >= 0 and s3 >= 0) or (s1 <= 0 and s2 <= 0 and s3 <= 0)
-    return inside
+    return ("triangle", (apex, left, right))
 
 
 def rect(x0, y0, x1, y1):
-    return lambda x, y: x0 <= x < x1 and y0 <= y < y1
+    return ("rect", (x0, y0, x1, y1))
 
 
-# Painted in order, later shapes over earlier ones; coordinates in pixels of each size.
+def inside(shape, x, y):
+    kind, points = shape
+    if kind == "rect":
+        x0, y0, x1, y1 = points
+        return x0 <= x < x1 and y0 <= y < y1
+    apex, left, right = points
+
+    # Same side of all three edges, whichever way the corners wind.
+    def side(a, b):
+        return (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0])
+    s1, s2, s3 = side(apex, left), side(left, right), side(right, apex)
+    return (s1 >= 0 and s2 >= 0 and s3 >= 0) or (s1 <= 0 and s2 <= 0 and s3 <= 0)
+
+
+# Painted in order, later shapes over earlier ones; coordinates in pixels of each size. 16 and 32
+# are drawn for their pixel grid; every other size, and the SVG, is the 32-pixel drawing scaled.
 SCENES = {
     16: [
         (rect(2, 8, 14, 15), WALL_EDGE),
@@ -59,19 +69,35 @@ SCENES = {
         (triangle((16, 3.0), (3.0, 15), (29.0, 15)), ROOF),
     ],
 }
+SCALED_FROM = 32
+# The sizes of the freedesktop icon theme's hicolor directories that the .deb fills.
+LINUX_SIZES = [16, 24, 32, 48, 64, 128, 256]
+
+
+def scene_for(size):
+    if size in SCENES:
+        return SCENES[size]
+    k = size / SCALED_FROM
+    scaled = []
+    for (kind, points), colour in SCENES[SCALED_FROM]:
+        if kind == "rect":
+            scaled.append(((kind, tuple(v * k for v in points)), colour))
+        else:
+            scaled.append(((kind, tuple((px * k, py * k) for px, py in points)), colour))
+    return scaled
 
 
 def colour_at(scene, x, y):
-    found = None
-    for inside, colour in scene:
-        if inside(x, y):
-            found = colour
-    return found
+    # The topmost shape that covers the point.
+    for shape, colour in reversed(scene):
+        if inside(shape, x, y):
+            return colour
+    return None
 
 
 def render(size, samples):
     """Rows top to bottom of (r, g, b, alpha 0..255); samples x samples points per pixel."""
-    scene = SCENES[size]
+    scene = scene_for(size)
     rows = []
     for py in range(size):
         row = []
@@ -146,6 +172,31 @@ def png(size):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
+def svg():
+    """The drawing the larger sizes are scaled from, as a scalable SVG for the icon theme."""
+    def fill(colour):
+        return "#%02x%02x%02x" % colour
+
+    def number(value):
+        return f"{value:g}"
+
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{SCALED_FROM}" height="{SCALED_FROM}" '
+        f'viewBox="0 0 {SCALED_FROM} {SCALED_FROM}">',
+    ]
+    for (kind, points), colour in SCENES[SCALED_FROM]:
+        if kind == "rect":
+            x0, y0, x1, y1 = points
+            lines.append(f'  <rect x="{number(x0)}" y="{number(y0)}" width="{number(x1 - x0)}" '
+                         f'height="{number(y1 - y0)}" fill="{fill(colour)}"/>')
+        else:
+            corners = " ".join(f"{number(x)},{number(y)}" for x, y in points)
+            lines.append(f'  <polygon points="{corners}" fill="{fill(colour)}"/>')
+    lines.append("</svg>")
+    return ("\n".join(lines) + "\n").encode("ascii")
+
+
 # (resource id, size, bits per pixel, drawing) in the group's order.
 IMAGES = [
     (30001, 16, 8, image_8bit),
@@ -184,8 +235,9 @@ def build():
         files[name] = blob
         lines.append(f'{rid} 3 "{name}"')
     files["brellix_icon.rc"] = ("\n".join(lines) + "\n").encode("ascii")
-    for size in SCENES:
+    for size in LINUX_SIZES:
         files[f"linux/brellix-{size}.png"] = png(size)
+    files["linux/brellix.svg"] = svg()
     return files
 
 

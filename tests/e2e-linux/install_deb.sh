@@ -4,7 +4,7 @@
 # "brellix poweroff" reaches the mock logind, and an interactive start stores its settings under
 # $XDG_CONFIG_HOME, since /usr/bin is not that user's to write. A package that was not installed
 # before is removed again at the end.
-# Usage (as root, or through sudo): tests/e2e-linux/install_deb.sh build/linux/brellix_<version>_amd64.deb
+# Usage (as root, or through sudo): tests/e2e-linux/install_deb.sh build/linux/brellix_<version>-<release>_amd64.deb
 set -uo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 RUN_AS=${BRELLIX_TEST_USER:-nobody}
@@ -16,6 +16,10 @@ if [[ ${1:-} == --installed ]]; then
   CASE_DIR=$(mktemp -d "$E2E_RUN/case.XXXXXX")
   APP=/usr/bin/brellix
   INI=$XDG_CONFIG_HOME/Brellix/Brellix.ini
+
+  run_brellix 10 --version
+  e2e_expect_eq "installed: \"brellix --version\" names the package's upstream version" \
+    "$APP_STATUS $(cat "$CASE_DIR/out")" "0 brellix ${BRELLIX_DEB_VERSION%-*}"
 
   mock_mark
   run_brellix 10 poweroff
@@ -52,18 +56,20 @@ check "its version is the build's" [ "$(dpkg-query -W -f='${Version}' brellix)" 
 check "the binary is /usr/bin/brellix" test -x /usr/bin/brellix
 check "the desktop entry is installed" test -f /usr/share/applications/brellix.desktop
 check "the icon is installed" test -f /usr/share/icons/hicolor/32x32/apps/brellix.png
+check "man finds the manual page brellix(1)" eval 'man -w brellix > /dev/null 2>&1'
 check "the package depends on a CJK font" eval 'dpkg-deb -f "$DEB" Depends | grep -q "fonts-wqy-microhei | fonts-noto-cjk"'
 check "the package depends on Qt's D-Bus and widgets libraries" \
   eval 'dpkg-deb -f "$DEB" Depends | grep -q libqt6dbus6 && dpkg-deb -f "$DEB" Depends | grep -q libqt6widgets6'
 
 # The private desktop's run directory belongs to the user who runs it.
 work=$(mktemp -d /tmp/brellix-install-test.XXXXXX)
+version=$(dpkg-deb -f "$DEB" Version)
 if [[ $(id -u) == 0 ]]; then
   chown "$RUN_AS" "$work"
-  runuser -u "$RUN_AS" -- env BRELLIX_E2E_WORK="$work" PATH="$PATH" bash "$HERE/install_deb.sh" --installed ||
+  runuser -u "$RUN_AS" -- env BRELLIX_E2E_WORK="$work" BRELLIX_DEB_VERSION="$version" PATH="$PATH" bash "$HERE/install_deb.sh" --installed ||
     failures=$((failures + 1))
 else
-  BRELLIX_E2E_WORK=$work bash "$HERE/install_deb.sh" --installed || failures=$((failures + 1))
+  BRELLIX_E2E_WORK=$work BRELLIX_DEB_VERSION=$version bash "$HERE/install_deb.sh" --installed || failures=$((failures + 1))
 fi
 if ((failures == 0)); then rm -rf "$work"; else echo "kept for inspection: $work"; fi
 

@@ -1,0 +1,107 @@
+#include "app/linux_usage.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "build_config.h"
+#include "power/power_action.h"
+
+namespace brellix::app {
+namespace {
+
+// What each keyword does, in the vocabulary's order (which is also the order that wins).
+constexpr std::array<std::string_view, power::kPowerActions.size()> kActionMeanings{
+    "shut the system down",
+    "shut down and switch the power off",
+    "restart",
+    "log off",
+};
+constexpr std::array<std::string_view, power::kForceModes.size()> kForceMeanings{
+    "close applications without asking them",
+    "close only applications that do not respond",
+};
+
+// The vocabulary's wide text (keywords, Chinese captions) as UTF-8 for the terminal.
+std::string Utf8(std::wstring_view text) {
+    std::string out;
+    for (const wchar_t wide : text) {
+        const auto c = static_cast<char32_t>(wide);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+template <class Choice, std::size_t N>
+void WriteKeywords(std::ostream& out, const std::array<Choice, N>& choices,
+                   const std::array<std::string_view, N>& meanings) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::string keyword = Utf8(choices[i].keyword);
+        out << "  " << keyword << std::string(13 - keyword.size(), ' ') << meanings[i] << " ("
+            << Utf8(choices[i].itemText) << ")\n";
+    }
+}
+
+void WriteUsage(std::ostream& out) {
+    out << "Usage: brellix [ACTION] [FORCE]\n"
+           "       brellix --help | -h\n"
+           "       brellix --version | -V\n"
+           "\n"
+           "Ends the session at a chosen time of day. Without an action keyword the window\n"
+           "opens: pick the time and the action, then press 运行(N).\n"
+           "\n"
+           "Action keywords, performed at once without a window (the first listed wins):\n";
+    WriteKeywords(out, power::kPowerActions, kActionMeanings);
+    out << "Force modes, added to an action:\n";
+    WriteKeywords(out, power::kForceModes, kForceMeanings);
+    out << "Keywords are matched case-sensitively anywhere in the arguments (/reboot and\n"
+           "-poweroff:now work too); a force mode without an action does nothing. The\n"
+           "power actions go to logind; log off asks the desktop's session manager first,\n"
+           "except with force.\n"
+           "\n"
+           "Settings: Brellix.ini beside the program when that directory is writable or\n"
+           "already holds the file, otherwise $XDG_CONFIG_HOME/Brellix/Brellix.ini\n"
+           "(~/.config/Brellix/Brellix.ini); the installed /usr/bin/brellix always uses\n"
+           "the latter. Read when the window opens, written when the program exits; an\n"
+           "action keyword, --help and --version read and write no settings.\n"
+           "\n"
+           "One Brellix runs per session: a second start ends at once and does nothing.\n"
+           "\n"
+           "Exit status: 0. Also when logind refuses an action, which brellix reports in\n"
+           "one line on standard error starting \"brellix: \", and when another Brellix\n"
+           "was running.\n";
+}
+
+}  // namespace
+
+std::optional<int> AnswerInformationRequest(int argc, const char* const* argv, std::ostream& out) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            WriteUsage(out);
+        } else if (argument == "--version" || argument == "-V") {
+            out << "brellix " BRELLIX_VERSION_TEXT "\n";
+        } else {
+            continue;
+        }
+        out.flush();
+        return out ? 0 : 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace brellix::app
