@@ -11,6 +11,8 @@ PACKAGES=(
   # screen reader access, session management, the .deb's tools.
   qt6-base-dev qt6-qpa-plugins libxcb1-dev dbus dbus-x11 python3-dbus python3-gi python3-dbusmock trayer
   x11-xserver-utils xauth x11-session-utils python3-pyatspi at-spi2-core file dpkg-dev pkg-config
+  # Real desktop components the end-to-end tests run headless (scripts/real-desktop.sh).
+  xfce4-panel xfce4-session gnome-shell gnome-session libglib2.0-bin dconf-gsettings-backend weston qt6-wayland xwayland
 )
 
 missing=()
