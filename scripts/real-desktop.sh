@@ -79,11 +79,13 @@ real_desktop_start_gnome() {
     /usr/libexec/gnome-session-binary --builtin --session=gnome-headless
   REAL_DESKTOP_SESSION_PID=$LINUX_DESKTOP_LAST_PID
   _real_desktop_ice_socket "$REAL_DESKTOP_SESSION_PID"
-  _linux_desktop_wait 400 eval '[[ $(gnome_eval 1) == "(true, '"'2'"')" ]] 2> /dev/null' ||
+  _linux_desktop_wait 400 _real_desktop_shell_evals ||
     { echo "real-desktop: GNOME Shell did not start (or refuses Eval)" >&2; return 1; }
   _real_desktop_has_name org.gnome.SessionManager || { echo "real-desktop: no GNOME session manager" >&2; return 1; }
   GNOME_WAYLAND_DISPLAY=wayland-gnome
 }
+
+_real_desktop_shell_evals() { [[ $(gnome_eval '1 + 1' 2> /dev/null) == "(true, '2')" ]]; }
 
 gnome_eval() {  # script: prints (true, 'answer')
   gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.gnome.Shell.Eval "$1"
