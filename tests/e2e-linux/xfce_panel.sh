@@ -65,7 +65,7 @@ program_item_registered() { program_item > /dev/null; }
 
 # --- StatusNotifierItem in the panel's status tray ---
 e2e_check "SNI: before the program, the tray holds no icon" eval '! icon_drawn'
-install_brellix
+install_brellix "$(printf '[Position]\nLeft=1500\nTop=3000\n')"  # below the panel, away from its menu
 start_brellix
 e2e_check "SNI: the window opens" wait_window 10
 e2e_check "SNI: the program's item is registered with the panel's watcher" wait_for 10 program_item_registered
@@ -75,7 +75,8 @@ right_click_tray
 e2e_check "SNI: a right click in the panel opens a menu drawn by the panel" wait_for 5 panel_menu_shown
 e2e_check "SNI: the panel fetched the menu from the program over dbusmenu" \
   wait_for 5 eval '[[ -n $(bus_calls com.canonical.dbusmenu AboutToShowGroup) ]]'
-[[ ${SCREENSHOT_XFCE_MENU:-} ]] && import -window root "$SCREENSHOT_XFCE_MENU"
+# For the README: the panel's right end with the icon and its menu (scripts/screenshot-linux.sh).
+[[ ${SCREENSHOT_XFCE_MENU:-} ]] && import -window root -crop 420x190+860+0 +repage "$SCREENSHOT_XFCE_MENU"
 xdotool key h  # 隐藏(_H)
 e2e_check "SNI: 隐藏 chosen in the panel's menu hides the window" wait_for 5 window_hidden
 e2e_check "SNI: the choice reached the program as a dbusmenu event" eval '[[ -n $(bus_calls com.canonical.dbusmenu EventGroup) ]]'
