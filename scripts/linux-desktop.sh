@@ -144,11 +144,15 @@ linux_desktop_stop() {  # run-dir
   local run
   run=$(realpath -m "${1:?run dir}")
   [[ -f $run/pids ]] || return 0
-  local pids kids=() p
+  local pids kids=() p i
   pids=$(tac "$run/pids")
-  # Processes the buses started (AT-SPI launcher, activated services) end with their parents.
+  # What they started end with them, all collected before any ends (an orphan would be lost):
+  # the buses' activated services (AT-SPI launcher, dconf), a session manager's clients.
   for p in $pids; do
     while read -r kid; do [[ -n $kid ]] && kids+=("$kid"); done < <(pgrep -P "$p" 2> /dev/null)
+  done
+  for ((i = 0; i < ${#kids[@]}; i++)); do
+    while read -r kid; do [[ -n $kid ]] && kids+=("$kid"); done < <(pgrep -P "${kids[i]}" 2> /dev/null)
   done
   for p in "${kids[@]}" $pids; do kill "$p" 2> /dev/null; done
   for p in "${kids[@]}" $pids; do
@@ -156,6 +160,11 @@ linux_desktop_stop() {  # run-dir
   done
   wait $pids 2> /dev/null  # those that were this shell's children
   : > "$run/pids"
+  # What a killed process leaves outside the run (a session manager's XSMP socket).
+  if [[ -f $run/cleanup-files ]]; then
+    xargs -r rm -f < "$run/cleanup-files"
+    : > "$run/cleanup-files"
+  fi
 }
 
 # --- The mock logind, as a test drives it ---

@@ -2,6 +2,7 @@
 # Pictures of the native Linux program on a private headless desktop (no window manager, so no
 # frame; trayer as the tray), with settings for an evening's schedule (11:30:00 PM, power off,
 # force): the main window at 96 DPI and at 144 DPI (Xft.dpi), and the tray icon's popup menu.
+# Then the icon in the Xfce panel with its menu open, and the window under weston (its own tests).
 # Usage: scripts/screenshot-linux.sh [brellix binary] [output dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -94,3 +95,12 @@ xrdb -nocpp -merge "$run/dpi144/Xresources"
 start_brellix 144
 shoot_window "$out/linux-main-window-144dpi.png"
 stop_brellix
+linux_desktop_stop "$run/dpi144"
+
+# On real desktop components, taken by their end-to-end tests at the right moment: the icon in
+# Xfce's panel with the menu the panel draws from it, and the window natively on weston.
+export BRELLIX_BIN=$binary BRELLIX_E2E_WORK=$run/e2e
+SCREENSHOT_XFCE_MENU=$out/linux-xfce-panel-menu.png bash tests/e2e-linux/xfce_panel.sh > /dev/null &&
+  echo "saved $out/linux-xfce-panel-menu.png"
+SCREENSHOT_WESTON=$out/linux-weston-wayland.png bash tests/e2e-linux/weston.sh > /dev/null &&
+  echo "saved $out/linux-weston-wayland.png"

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -384,15 +385,23 @@ void QtForms::SetWindowState(WindowState state) {
     if (state != GetWindowState()) window_->setWindowState(QtStateOf(state));
 }
 
+namespace {
+
+// A Wayland client is never told where its window is (Qt answers with its decorations' margins):
+// there the position last set stands, so the stored one is written back as it was read.
+bool PositionKnown() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+}  // namespace
+
 // The frame's top-left corner; a window never moved since the last set keeps the exact value.
 float QtForms::Left() const {
-    if (!window_) return left_;
+    if (!window_ || !PositionKnown()) return left_;
     const int pixels = window_->frameGeometry().left();
     return static_cast<int>(left_ / kTwipsPerLogicalPixel) == pixels ? left_ : pixels * kTwipsPerLogicalPixel;
 }
 
 float QtForms::Top() const {
-    if (!window_) return top_;
+    if (!window_ || !PositionKnown()) return top_;
     const int pixels = window_->frameGeometry().top();
     return static_cast<int>(top_ / kTwipsPerLogicalPixel) == pixels ? top_ : pixels * kTwipsPerLogicalPixel;
 }
