@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "platform/form_geometry.h"
+#include "platform/qt/picker_accessibility.h"
 
 namespace brellix::platform::qt {
 
@@ -111,6 +112,7 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     EnsureApplication();
     SubstituteWindowsFonts();
     InstallCheckListAccessibility();
+    InstallPickerAccessibility();
     events_ = &events;
     icon_ = QIcon(":/brellix/brellix.ico");
     CreateWindow(spec);
