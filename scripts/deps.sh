@@ -11,6 +11,8 @@ PACKAGES=(
   # screen reader access, session management, the .deb's tools.
   qt6-base-dev qt6-qpa-plugins libxcb1-dev dbus dbus-x11 python3-dbus python3-gi python3-dbusmock trayer
   x11-xserver-utils xauth x11-session-utils python3-pyatspi at-spi2-core file dpkg-dev pkg-config
+  # A real screen reader, its speech written to its log (its synthesizer comes along, unused).
+  orca
 )
 
 missing=()
