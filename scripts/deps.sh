@@ -15,6 +15,8 @@ PACKAGES=(
   lintian appstream desktop-file-utils man-db binutils
   # Real desktop components the end-to-end tests run headless (scripts/real-desktop.sh).
   xfce4-panel xfce4-session gnome-shell gnome-session libglib2.0-bin dconf-gsettings-backend weston qt6-wayland xwayland
+  # A real screen reader, its speech written to its log (its synthesizer comes along, unused).
+  orca
 )
 
 missing=()

@@ -7,12 +7,13 @@
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTimer>
 #include <algorithm>
 
 namespace brellix::platform::qt {
 
 CheckRow::CheckRow(const QString& text, QWidget* parent) : QCheckBox(text, parent) {
-    // The list holds the focus; a row never takes it from a click.
+    // Never a tab stop (the list is one): a row gets the focus only from its list and a click.
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
 }
@@ -28,7 +29,7 @@ QPoint CheckRow::IndicatorCentre() const { return IndicatorRect().center(); }
 bool CheckRow::hitButton(const QPoint& pos) const { return IndicatorRect().contains(pos); }
 
 void CheckRow::mousePressEvent(QMouseEvent* event) {
-    if (parentWidget()) parentWidget()->setFocus(Qt::MouseFocusReason);
+    setFocus(Qt::MouseFocusReason);
     if (event->button() == Qt::LeftButton && !hitButton(event->position().toPoint())) {
         if (onTextPressed) onTextPressed();
         event->accept();
@@ -36,6 +37,10 @@ void CheckRow::mousePressEvent(QMouseEvent* event) {
     }
     QCheckBox::mousePressEvent(event);
 }
+
+void CheckRow::keyPressEvent(QKeyEvent* event) { event->ignore(); }
+
+void CheckRow::keyReleaseEvent(QKeyEvent* event) { event->ignore(); }
 
 CheckList::CheckList(int rowHeight, QWidget* parent) : QFrame(parent), rowHeight_(rowHeight) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -70,12 +75,20 @@ void CheckList::SetChecked(int item, bool checked) {
 }
 
 void CheckList::SetCurrent(int item) {
-    current_ = item;
-    ShowCurrent();
+    const bool focused = HoldsFocus();
+    ShowCurrent(item);
+    if (focused) FocusCurrent();
 }
 
-// The current row is drawn selected whether or not the list has the focus, as a list box does.
-void CheckList::ShowCurrent() {
+bool CheckList::HoldsFocus() const {
+    const QWidget* focus = window()->focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
+}
+
+// The current row is drawn selected whether or not the list has the focus, as a list box does,
+// and is where the list's focus goes.
+void CheckList::ShowCurrent(int item) {
+    current_ = item;
     for (int i = 0; i < Count(); ++i) {
         CheckRow* row = Row(i);
         const bool current = i == current_;
@@ -84,12 +97,46 @@ void CheckList::ShowCurrent() {
     }
 }
 
+void CheckList::FocusCurrent() {
+    QWidget* target = current_ >= 0 && current_ < Count() ? static_cast<QWidget*>(Row(current_)) : this;
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+// The focus that comes to the list goes on to its current row: once the toolkit has announced the
+// list itself, so that a screen reader reads the list, then the row.
+void CheckList::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    QTimer::singleShot(0, this, [this] {
+        if (window()->focusWidget() == this) FocusCurrent();
+    });
+}
+
 void CheckList::MoveCurrentBy(int delta) {
     if (rows_.empty()) return;
     const int target = std::clamp(current_ < 0 ? 0 : current_ + delta, 0, Count() - 1);
     if (target == current_) return;
-    SetCurrent(target);
+    const bool focused = HoldsFocus();
+    ShowCurrent(target);
     if (onArrowMoved) onArrowMoved(target);
+    // The focus moves once the program has answered the move (a single-choice list moves its
+    // check along): a screen reader then reads the new row with its new state.
+    if (focused) FocusCurrent();
+}
+
+// The rows are no tab stops, wherever the focus chain has them: Tab on a row moves on from the
+// list, as from any control.
+bool CheckList::focusNextPrevChild(bool next) {
+    const QWidget* focus = window()->focusWidget();
+    if (!focus || !isAncestorOf(focus)) return QFrame::focusNextPrevChild(next);
+    for (QWidget* w = next ? nextInFocusChain() : previousInFocusChain(); w != this;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (w != window() && w->window() == window() && !isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) &&
+            w->isEnabled() && w->isVisibleTo(window())) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CheckList::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 // A check-box list as real check boxes, one per row, so screen readers read each row as a check
-// box with its state. The list, not its rows, takes the keyboard focus and the tab stop; what a
-// user does is reported, and the program's own changes raise nothing.
+// box with its state. The list is the tab stop; the keyboard focus moves on to its current row,
+// so that a screen reader follows the row the arrows move to, while the list handles the keys. What
+// a user does is reported, and the program's own changes raise nothing.
 #pragma once
 
 #include <QCheckBox>
@@ -20,6 +21,9 @@ public:
 protected:
     bool hitButton(const QPoint& pos) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The list handles the keys: a row passes them on.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     QRect IndicatorRect() const;
@@ -51,9 +55,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
-    void ShowCurrent();
+    bool HoldsFocus() const;
+    void ShowCurrent(int item);
+    void FocusCurrent();
     void MoveCurrentBy(int delta);
     std::vector<CheckRow*> rows_;  // owned by this widget as their parent
     int rowHeight_;

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/form_geometry.h"
+#include "platform/qt/picker_accessibility.h"
 
 namespace brellix::platform::qt {
 
@@ -112,6 +113,7 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     EnsureApplication();
     SubstituteWindowsFonts();
     InstallCheckListAccessibility();
+    InstallPickerAccessibility();
     events_ = &events;
     icon_ = QIcon(":/brellix/brellix.ico");
     CreateWindow(spec);

@@ -1,0 +1,11 @@
+// A picker (a drop-down list) as screen readers on Linux need it: Qt's own combo box object
+// gives its value only as its name, which a reader does not take for the value, so the reader
+// says the label and no value. This one also offers its value as read-only text.
+#pragma once
+
+namespace brellix::platform::qt {
+
+// Once per process, before the first picker is shown.
+void InstallPickerAccessibility();
+
+}  // namespace brellix::platform::qt
