@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // else is started; without one the window is to be loaded.
     brellix::platform::MemoryOs os;
     os.commandLine = commandLine;
-    const brellix::app::MainOutcome outcome = brellix::app::StartFromCommandLine(os);
+    const brellix::app::MainOutcome outcome = brellix::app::StartFromCommandLine(os).outcome;
     if (request) {
         Check(outcome == brellix::app::MainOutcome::PerformedAction, "an action ends the start");
         Check(os.sessionEnds.size() == 1 && os.sessionEnds[0] == *request, "the system is asked once, as found");

@@ -8,23 +8,29 @@
 
 namespace brellix::app {
 
-MainOutcome StartFromCommandLine(platform::Os& os) {
-    if (os.AnotherInstanceRunning()) return MainOutcome::AnotherInstanceRuns;
-
+Start StartFromCommandLine(platform::Os& os) {
+    const bool anotherInstance = os.AnotherInstanceRunning();
     const std::wstring commandLine = os.CommandLine();
-    const std::wstring_view argumentText = platform::ArgumentTextOf(commandLine);
-    if (argumentText.empty()) return MainOutcome::StartInteractive;
-
     // A force keyword without an action keyword has no effect.
-    const auto request = power::RequestFromKeywords(argumentText);
-    if (!request) return MainOutcome::StartInteractive;
+    const auto request = power::RequestFromKeywords(platform::ArgumentTextOf(commandLine));
 
-    os.EndSession(*request);
-    return MainOutcome::PerformedAction;
+    if (anotherInstance) {
+        // A script must learn that nothing was done; a user who started it again wants the window.
+        if (request) {
+            os.ReportOnTerminal(L"already running; the action was not performed");
+            return Start{MainOutcome::AnotherInstanceRuns, kExitAnotherInstance};
+        }
+        os.WakeRunningInstance();
+        return Start{MainOutcome::AnotherInstanceRuns, kExitDone};
+    }
+    if (!request) return Start{MainOutcome::StartInteractive, kExitDone};
+    const platform::SessionEndResult result = os.EndSession(*request);
+    return Start{MainOutcome::PerformedAction, result.accepted ? kExitDone : kExitRefused};
 }
 
 int Main(platform::Os& os, platform::Forms& forms, ProgramState& state) {
-    if (StartFromCommandLine(os) != MainOutcome::StartInteractive) return 0;
+    const Start start = StartFromCommandLine(os);
+    if (start.outcome != MainOutcome::StartInteractive) return start.exitStatus;
     ui::MainWindow window(forms, os, state.schedule, state.mainWindow);
     InteractiveStartUp(os, forms, state, window);
     return forms.RunMessageLoop();

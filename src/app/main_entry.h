@@ -8,17 +8,29 @@
 
 namespace brellix::app {
 
+// The process's exit status: what a script or scheduled job can rely on.
+enum ExitStatus : int {
+    kExitDone = 0,               // the window ran, or the action was accepted
+    kExitRefused = 1,            // the system refused the action
+    kExitAnotherInstance = 2,    // another instance runs: the action was not performed
+};
+
 enum class MainOutcome {
-    AnotherInstanceRuns,  // ended at once, nothing looked at
+    AnotherInstanceRuns,  // ended at once: its window asked to show itself, nothing performed
     PerformedAction,      // a command-line action was requested; the process ends now
     StartInteractive,     // no action keyword: the window is to be loaded
 };
 
+struct Start {
+    MainOutcome outcome = MainOutcome::StartInteractive;
+    int exitStatus = kExitDone;
+};
+
 // The opening steps, before any window exists.
-MainOutcome StartFromCommandLine(platform::Os& os);
+Start StartFromCommandLine(platform::Os& os);
 
 // The whole run: the opening steps, then the interactive start-up and the message loop until the
-// window has been unloaded. Returns the process's exit code.
+// window has been unloaded. Returns the process's exit status.
 int Main(platform::Os& os, platform::Forms& forms, ProgramState& state);
 
 }  // namespace brellix::app

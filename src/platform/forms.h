@@ -69,6 +69,12 @@ enum class CloseReason {
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 
+// What the user did with the program's notification.
+enum class NotificationAnswer {
+    Opened,  // clicked it: the window is wanted
+    Disarm,  // chose its disarm action
+};
+
 // The program's side: the runtime calls these as events happen. All run on the one UI thread.
 class FormEvents {
 public:
@@ -90,6 +96,14 @@ public:
     virtual void OnTrayCameBack() = 0;
     // The session is ending for real: the last chance to store what must survive.
     virtual void OnEndSession() = 0;
+    // The system's later answer to the operating system's StartSessionEnd.
+    // (A window that asks nothing without waiting, nor notifies, hears none of these.)
+    virtual void OnSessionEndAnswered(const SessionEndResult&) {}
+    // The system's answer to AskSessionEndOutlook.
+    virtual void OnSessionEndOutlook(SessionEndRequest, SessionEndOutlook) {}
+    virtual void OnNotificationAnswered(NotificationAnswer) {}
+    // Another start of the program asked for the window.
+    virtual void OnWakeRequested() {}
 };
 
 class Forms {

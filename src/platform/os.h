@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,21 @@ struct SessionEndResult {
     std::wstring reason;  // when refused: the system's own words, as it gave them
 };
 
+// How the system expects to answer a request, as far as it can tell before the time comes.
+enum class SessionEndOutlook { Allowed, NeedsPassword, NotAllowed };
+
+struct WriteResult {
+    bool written = false;
+    std::wstring reason;  // when not written: the system's own words
+};
+
+// A message to the user outside the window: a desktop notification, or the tray icon's balloon.
+struct Notification {
+    std::wstring title;
+    std::wstring body;          // plain text, shown as text however the system draws it
+    bool offersDisarm = false;  // an action that disarms (label 取消), where the system takes actions
+};
+
 struct LocalTimeOfDay {
     int hour = 0;  // 0..23
     int minute = 0;
@@ -59,19 +75,29 @@ public:
     virtual std::wstring CommandLine() = 0;
     // The full path of the running executable.
     virtual std::wstring ExecutablePath() = 0;
+    // Asks the instance that holds the single-instance name to show its window.
+    virtual void WakeRunningInstance() = 0;
+    // One line for a user who started the program from a terminal (where the platform has one).
+    virtual void ReportOnTerminal(std::wstring_view line) = 0;
 
     // --- Ending the session ---
-    // Asks the system to end the session now, on the calling thread.
+    // Asks the system to end the session now, and waits for its answer.
     virtual SessionEndResult EndSession(SessionEndRequest request) = 0;
+    // Asks without waiting: the answer is returned when the system gave it at once, else it comes
+    // later as the window's OnSessionEndAnswered.
+    virtual std::optional<SessionEndResult> StartSessionEnd(SessionEndRequest request) = 0;
+    // Asks, without waiting, whether such a request would be refused; where the system can tell,
+    // the answer comes as the window's OnSessionEndOutlook.
+    virtual void AskSessionEndOutlook(SessionEndRequest request) = 0;
 
     // --- The settings file ---
     // The value of the key (at most maxLength characters), or defaultValue when the file,
     // section or key is missing or cannot be read.
     virtual std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                                      std::wstring_view defaultValue, std::size_t maxLength) = 0;
-    // False when the file could not be written; it then keeps what it held.
-    virtual bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                              std::wstring_view value) = 0;
+    // When not written, the file keeps what it held.
+    virtual WriteResult WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                     std::wstring_view value) = 0;
     // The directory for the settings file, given the running executable's directory: that very
     // directory where the platform keeps settings beside the program.
     virtual std::wstring SettingsDirectory(std::wstring_view executableDirectory) = 0;
@@ -80,6 +106,15 @@ public:
     // False when there is no tray to take it, or it is there already.
     virtual bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) = 0;
     virtual bool RemoveTrayIcon(WindowHandle window) = 0;
+    // True while a tray shows the icon (false once the tray went away).
+    virtual bool TrayIconPresent(WindowHandle window) = 0;
+
+    // --- Telling the user ---
+    // Shows the notification in place of the program's earlier one; what the user does with it
+    // comes as the window's OnNotificationAnswered.
+    virtual void Notify(WindowHandle window, const Notification& notification) = 0;
+    // Takes the program's notification back, if one is shown.
+    virtual void WithdrawNotification(WindowHandle window) = 0;
 
     // --- Window placement ---
     virtual bool KeepOnTop(WindowHandle window) = 0;

@@ -310,7 +310,9 @@ bool ReplaceFile(const fs::path& file, std::string_view content, std::optional<f
         if (written && closed && permissions) fs::permissions(temporary, *permissions, ec);
         if (written && closed && !ec) fs::rename(temporary, file, ec);
         if (!written || !closed || ec) {
+            const int why = ec ? ec.value() : errno;
             fs::remove(temporary, ec);
+            errno = why ? why : EIO;
             return false;
         }
         return true;
@@ -426,19 +428,25 @@ std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, s
 
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                        const fs::path& file) {
-    if (file.empty()) return false;
+    const auto refuse = [](int why) {
+        errno = why;
+        return false;
+    };
+    if (file.empty()) return refuse(ENOENT);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     std::string bytes;
     std::optional<fs::perms> permissions;
     if (status.type() == fs::file_type::regular) {
-        if ((status.permissions() & kAnyWrite) == fs::perms::none || !MayWrite(file)) return false;
+        if ((status.permissions() & kAnyWrite) == fs::perms::none || !MayWrite(file)) return refuse(EACCES);
         std::optional<std::string> loaded = LoadBytes(file);
-        if (!loaded) return false;
+        if (!loaded) return refuse(errno ? errno : EIO);
         bytes = std::move(*loaded);
         permissions = status.permissions();
+    } else if (status.type() == fs::file_type::directory) {
+        return refuse(EISDIR);
     } else if (status.type() != fs::file_type::not_found) {
-        return false;  // a directory, a device, or a path that cannot be looked at
+        return refuse(ec ? ec.value() : EINVAL);  // a device, or a path that cannot be looked at
     }
     Document document = Parse(bytes);
     if (!Assign(document, section, key, value)) return true;

@@ -71,7 +71,7 @@ std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, s
                              std::size_t maxLength, const std::filesystem::path& file);
 
 // As Windows' profile write does: false when the file could not be replaced, in which case it is
-// left as it was. The new content goes to a temporary file beside it, then replaces it by rename.
+// left as it was and errno says why. The new content goes to a temporary file beside it, then replaces it by rename.
 // A file without any write permission bit counts as read-only, as Windows' read-only attribute
 // does, even for a privileged user.
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,

@@ -10,6 +10,13 @@ bool Contains(std::wstring_view text, std::wstring_view keyword) {
 
 }  // namespace
 
+std::wstring_view CaptionOf(platform::PowerAction action) {
+    for (const ActionChoice& choice : kPowerActions) {
+        if (choice.action == action) return choice.itemText;
+    }
+    return {};
+}
+
 platform::SessionEndRequest RequestFromListIndices(int powerAction, int forceMode) {
     platform::SessionEndRequest request;
     if (powerAction >= 0 && static_cast<std::size_t>(powerAction) < kPowerActions.size()) {

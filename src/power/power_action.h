@@ -35,6 +35,9 @@ inline constexpr std::array<ForceChoice, 2> kForceModes{{
     {L"让用户断电", L"forceifhung", platform::ForceMode::ForceIfHung},
 }};
 
+// The action's caption in the window's list: how every message names it.
+std::wstring_view CaptionOf(platform::PowerAction action);
+
 // The request for the two lists' current items; an index that names no item adds nothing, so an
 // unknown power action means log off, and an unknown force mode none.
 platform::SessionEndRequest RequestFromListIndices(int powerAction, int forceMode);

@@ -1,5 +1,5 @@
-// The schedule: armed or not, with the target second, the request to make when it comes, and the
-// clocks as last read. No window in it: the window draws its state.
+// The schedule: armed or not, with the target second, the request to make when it comes, the
+// warning before it, and the clocks as last read. No window in it: the window draws its state.
 #pragma once
 
 #include <optional>
@@ -9,23 +9,35 @@
 
 namespace brellix::scheduler {
 
+// What one tick asks of the window.
+struct TickResult {
+    bool warn = false;                                // warn the user now
+    std::optional<platform::SessionEndRequest> fire;  // end the session now; the schedule is disarmed
+};
+
 class Schedule {
 public:
     // Arms for the target second of the day; `now` is the arming's reading, so that a stall right
-    // after arming is caught up like any other while the arming second itself is not.
-    void Arm(int targetSecondOfDay, platform::SessionEndRequest request, const ClockReading& now);
+    // after arming is caught up like any other while the arming second itself is not. The warning
+    // comes warningSeconds before the target (0: none), or at the first tick when less time is
+    // left, but never in the target's last second before it.
+    void Arm(int targetSecondOfDay, platform::SessionEndRequest request, const ClockReading& now,
+             int warningSeconds);
     void Disarm();
     bool Armed() const { return armed_; }
+    platform::SessionEndRequest Request() const { return request_; }
 
-    // One tick: the request to make when the target has been reached, and the schedule is then
-    // disarmed; none otherwise.
-    std::optional<platform::SessionEndRequest> Tick(const ClockReading& now);
+    TickResult Tick(const ClockReading& now);
 
 private:
+    bool WarningDue(const ClockReading& now) const;
+
     bool armed_ = false;
     int targetSecondOfDay_ = kNoTarget;
     platform::SessionEndRequest request_;
     std::optional<ClockReading> previousReading_;
+    int warningSeconds_ = 0;
+    bool warned_ = false;
 };
 
 }  // namespace brellix::scheduler

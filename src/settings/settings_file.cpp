@@ -20,14 +20,16 @@ std::wstring ReadValue(platform::Os& os, std::wstring_view file, const IniKey& k
     return os.ReadSetting(file, key.section, key.key, key.defaultValue, kMaxValueLength);
 }
 
-void WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key, std::wstring_view value) {
-    os.WriteSetting(file, key.section, key.key, value);
+platform::WriteResult WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key,
+                                 std::wstring_view value) {
+    return os.WriteSetting(file, key.section, key.key, value);
 }
 
-void StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window) {
-    if (window.GetWindowState() != platform::WindowState::Normal) return;
-    WriteValue(os, file, kPositionLeft, PositionToText(window.Left()));
-    WriteValue(os, file, kPositionTop, PositionToText(window.Top()));
+platform::WriteResult StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window) {
+    if (window.GetWindowState() != platform::WindowState::Normal) return platform::WriteResult{true, {}};
+    const platform::WriteResult left = WriteValue(os, file, kPositionLeft, PositionToText(window.Left()));
+    const platform::WriteResult top = WriteValue(os, file, kPositionTop, PositionToText(window.Top()));
+    return left.written ? top : left;
 }
 
 }  // namespace brellix::settings

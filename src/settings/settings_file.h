@@ -32,10 +32,14 @@ inline constexpr IniKey kShutdownSecond{L"Shutdown", L"Second", L"45"};
 inline constexpr IniKey kShutdownAmPm{L"Shutdown", L"AMPM", L"AM"};
 inline constexpr IniKey kPositionLeft{L"Position", L"Left", L"0"};
 inline constexpr IniKey kPositionTop{L"Position", L"Top", L"0"};
+// How long before the armed second the user is warned; 0: never.
+inline constexpr IniKey kWarningSeconds{L"Warning", L"Seconds", L"60"};
+inline constexpr int kDefaultWarningSeconds = 60;
 
 // In the order a start reads them.
-inline constexpr std::array<IniKey, 8> kIniKeys{kOptionsSelected, kExtraSelected, kShutdownHour, kShutdownMinute,
-                                                kShutdownSecond,  kShutdownAmPm,  kPositionLeft, kPositionTop};
+inline constexpr std::array<IniKey, 9> kIniKeys{kOptionsSelected, kExtraSelected, kShutdownHour,
+                                                kShutdownMinute,  kShutdownSecond, kShutdownAmPm,
+                                                kWarningSeconds,  kPositionLeft,   kPositionTop};
 
 // The settings file's path: the settings directory (the running executable's directory unless the
 // platform keeps settings elsewhere), the executable path's separator, the title, ".ini". The
@@ -46,11 +50,12 @@ std::wstring SettingsFilePath(platform::Os& os);
 // The value of the key, or its default when the file, section or key is missing.
 std::wstring ReadValue(platform::Os& os, std::wstring_view file, const IniKey& key);
 
-// One write; a failure is not reported: the file keeps what it held.
-void WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key, std::wstring_view value);
+// One write; when it fails the file keeps what it held.
+platform::WriteResult WriteValue(platform::Os& os, std::wstring_view file, const IniKey& key,
+                                 std::wstring_view value);
 
 // Position/Left then Position/Top, only when the window is in the normal state: a minimised or
 // maximised window's coordinates are not where the user left it.
-void StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window);
+platform::WriteResult StoreWindowPosition(platform::Os& os, std::wstring_view file, const platform::Forms& window);
 
 }  // namespace brellix::settings

@@ -34,6 +34,21 @@ std::wstring PickerTextFromText(std::wstring_view text, std::span<const std::wst
     return std::wstring(isItem ? text : defaultText);
 }
 
+int WarningSecondsFromText(std::wstring_view text, int defaultSeconds) {
+    constexpr int kLongest = 3600;
+    const std::size_t first = text.find_first_not_of(L" \t");
+    const std::size_t last = text.find_last_not_of(L" \t");
+    if (first == std::wstring_view::npos) return defaultSeconds;
+    const std::wstring_view digits = text.substr(first, last - first + 1);
+    int seconds = 0;
+    for (const wchar_t c : digits) {
+        if (c < L'0' || c > L'9') return defaultSeconds;
+        seconds = seconds * 10 + (c - L'0');
+        if (seconds > kLongest) return defaultSeconds;
+    }
+    return seconds;
+}
+
 float PositionFromText(std::wstring_view text) { return ParseFloat(text).value_or(0.0f); }
 
 std::wstring PositionToText(float twips) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "ui/messages.h"
+
 #include "power/power_action.h"
 #include "settings/value_text.h"
 #include "ui/window_placement.h"
@@ -52,6 +54,8 @@ void MainWindow::ApplySavedChoices() {
     ChooseSavedText(minutePicker_, settings::kShutdownMinute);
     ChooseSavedText(secondPicker_, settings::kShutdownSecond);
     ChooseSavedText(amPmPicker_, settings::kShutdownAmPm);
+    const std::wstring warning = settings::ReadValue(os_, state_.settingsFile, settings::kWarningSeconds);
+    state_.warningSeconds = settings::WarningSecondsFromText(warning, settings::kDefaultWarningSeconds);
 }
 
 // A stored index that names no item falls back to the key's default.
@@ -136,22 +140,80 @@ void MainWindow::Arm() {
     ComposeTarget();
     const int target = scheduler::SecondOfDayFromTargetText(state_.targetText).value_or(scheduler::kNoTarget);
     const auto request = power::RequestFromListIndices(actionList_.ListIndex(), forceModeList_.ListIndex());
-    schedule_.Arm(target, request, scheduler::ReadClock(os_));
+    schedule_.Arm(target, request, scheduler::ReadClock(os_), state_.warningSeconds);
     // Last, so that no tick meets a half-drawn state.
     scheduleTimer_.SetEnabled(true);
+    // Whether the system will refuse is known long before the time comes.
+    os_.AskSessionEndOutlook(request);
 }
 
 void MainWindow::Disarm() {
     DrawScheduleState(false);
     schedule_.Disarm();
     scheduleTimer_.SetEnabled(false);
+    if (state_.armingNoticeShown) os_.WithdrawNotification(forms_.Handle());
+    state_.armingNoticeShown = false;
 }
 
 void MainWindow::Tick() {
-    const auto request = schedule_.Tick(scheduler::ReadClock(os_));
-    if (!request) return;
-    os_.EndSession(*request);
+    const scheduler::TickResult result = schedule_.Tick(scheduler::ReadClock(os_));
+    if (result.warn) Tell(WarningNotice(schedule_.Request().action, state_.targetText), true);
+    if (result.fire) Fire(*result.fire);
+}
+
+void MainWindow::Fire(platform::SessionEndRequest request) {
+    if (state_.pendingRequest) {
+        Disarm();
+        return TellRefused(request.action, kStillWaiting);
+    }
+    state_.pendingRequest = request;
+    const std::optional<platform::SessionEndResult> answer = os_.StartSessionEnd(request);
     Disarm();
+    if (answer) OnSessionEndAnswered(*answer);
+}
+
+void MainWindow::OnSessionEndAnswered(const platform::SessionEndResult& result) {
+    if (!state_.pendingRequest) return;
+    const platform::SessionEndRequest request = *state_.pendingRequest;
+    state_.pendingRequest.reset();
+    if (!result.accepted) TellRefused(request.action, result.reason);
+}
+
+void MainWindow::OnSessionEndOutlook(platform::SessionEndRequest request, platform::SessionEndOutlook outlook) {
+    if (!schedule_.Armed() || !(schedule_.Request() == request)) return;
+    if (outlook == platform::SessionEndOutlook::Allowed) return;
+    Tell(OutlookNotice(request.action, outlook), true);
+}
+
+// --- Telling the user ---
+
+void MainWindow::Tell(const platform::Notification& notification, bool aboutTheArmedSchedule) {
+    os_.Notify(forms_.Handle(), notification);
+    state_.armingNoticeShown = aboutTheArmedSchedule;
+}
+
+// A refusal must not pass for success: told at once, and the window comes back to show it.
+void MainWindow::TellRefused(platform::PowerAction action, std::wstring_view reason) {
+    Tell(RefusalNotice(action, reason), false);
+    BringBackWindow();
+}
+
+void MainWindow::OnNotificationAnswered(platform::NotificationAnswer answer) {
+    if (answer == platform::NotificationAnswer::Disarm) {
+        if (schedule_.Armed()) Disarm();
+        return;
+    }
+    BringBackWindow();
+    // From a warning, the way to stop what is coming.
+    if (schedule_.Armed()) forms_.SetFocus(control::DisarmButton);
+}
+
+void MainWindow::OnWakeRequested() { BringBackWindow(); }
+
+void MainWindow::BringBackWindow() {
+    if (forms_.GetWindowState() == platform::WindowState::Minimized) forms_.SetWindowState(platform::WindowState::Normal);
+    forms_.Show();
+    os_.BringToFront(forms_.Handle());
 }
 
 // --- The window's lifecycle ---
@@ -166,7 +228,8 @@ bool MainWindow::OnCloseRequested(platform::CloseReason) {
 
 void MainWindow::HideToTray() {
     // Without an icon nothing could bring a hidden window back: try to show it, and if the tray
-    // still refuses, leave the window minimised on the taskbar instead.
+    // still refuses (or went away), leave the window minimised on the taskbar instead.
+    ForgetVanishedTrayIcon(os_, state_.tray);
     RestoreTrayIcon(os_, state_.tray, /*trayCameBack=*/false);
     forms_.SetWindowState(platform::WindowState::Minimized);
     if (!state_.tray.iconPresent) return;
@@ -185,13 +248,20 @@ void MainWindow::StoreSettingsAndRemoveIcon() {
     state_.settingsStored = true;
     RemoveTrayIcon(os_, state_.tray);
     const std::wstring& file = state_.settingsFile;
-    settings::StoreWindowPosition(os_, file, forms_);
-    settings::WriteValue(os_, file, settings::kOptionsSelected, settings::IndexToText(actionList_.ListIndex()));
-    settings::WriteValue(os_, file, settings::kExtraSelected, settings::IndexToText(forceModeList_.ListIndex()));
-    settings::WriteValue(os_, file, settings::kShutdownHour, hourPicker_.Text());
-    settings::WriteValue(os_, file, settings::kShutdownMinute, minutePicker_.Text());
-    settings::WriteValue(os_, file, settings::kShutdownSecond, secondPicker_.Text());
-    settings::WriteValue(os_, file, settings::kShutdownAmPm, amPmPicker_.Text());
+    // The program ends all the same; the user learns that this run's choices were not kept.
+    platform::WriteResult stored = settings::StoreWindowPosition(os_, file, forms_);
+    const auto write = [&](const settings::IniKey& key, const std::wstring& value) {
+        const platform::WriteResult result = settings::WriteValue(os_, file, key, value);
+        if (stored.written) stored = result;
+    };
+    write(settings::kOptionsSelected, settings::IndexToText(actionList_.ListIndex()));
+    write(settings::kExtraSelected, settings::IndexToText(forceModeList_.ListIndex()));
+    write(settings::kShutdownHour, hourPicker_.Text());
+    write(settings::kShutdownMinute, minutePicker_.Text());
+    write(settings::kShutdownSecond, secondPicker_.Text());
+    write(settings::kShutdownAmPm, amPmPicker_.Text());
+    write(settings::kWarningSeconds, settings::IndexToText(state_.warningSeconds));
+    if (!stored.written) Tell(SettingsNotStoredNotice(file, stored.reason), false);
 }
 
 void MainWindow::Exit() {

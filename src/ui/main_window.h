@@ -2,6 +2,7 @@
 // forms runtime; the schedule's state drawn on the controls.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/forms.h"
@@ -19,8 +20,12 @@ struct MainWindowState {
     std::wstring settingsFile;  // set once at load, before the first read
     std::wstring targetText;    // the target as the pickers last composed it: "3:15:45 AM"
     TrayState tray;
+    int warningSeconds = settings::kDefaultWarningSeconds;  // how long before the armed second the user is warned
     bool hideOnClose = false;     // while set, a close request only hides the window
     bool settingsStored = false;  // the exit's storing steps ran: they never run twice
+    // The request the system has not answered yet: no second one goes out meanwhile.
+    std::optional<platform::SessionEndRequest> pendingRequest;
+    bool armingNoticeShown = false;  // a notification about the armed schedule, withdrawn on disarming
 };
 
 class MainWindow : public platform::FormEvents {
@@ -44,6 +49,10 @@ public:
     void OnTrayMenuRequested() override;
     void OnTrayCameBack() override;
     void OnEndSession() override;
+    void OnSessionEndAnswered(const platform::SessionEndResult& result) override;
+    void OnSessionEndOutlook(platform::SessionEndRequest request, platform::SessionEndOutlook outlook) override;
+    void OnNotificationAnswered(platform::NotificationAnswer answer) override;
+    void OnWakeRequested() override;
 
     // --- What a user can ask for, by whichever control ---
     // Locks the choices and starts the schedule for the target the pickers show.
@@ -66,6 +75,12 @@ private:
     // Enables what the state allows, hands the focus on, and sets the caption.
     void DrawScheduleState(bool armed);
     void Tick();
+    // Asks the system for the end of the session; no second request while one is unanswered.
+    void Fire(platform::SessionEndRequest request);
+    void Tell(const platform::Notification& notification, bool aboutTheArmedSchedule);
+    void TellRefused(platform::PowerAction action, std::wstring_view reason);
+    // Shown, restored and in front, wherever it was.
+    void BringBackWindow();
     // Removes the icon and stores the position and the choices, once.
     void StoreSettingsAndRemoveIcon();
     void HideToTray();

@@ -21,4 +21,8 @@ void RemoveTrayIcon(platform::Os& os, TrayState& tray) {
     tray.iconPresent = false;
 }
 
+void ForgetVanishedTrayIcon(platform::Os& os, TrayState& tray) {
+    if (tray.iconPresent && !os.TrayIconPresent(tray.window)) tray.iconPresent = false;
+}
+
 }  // namespace brellix::ui

@@ -24,4 +24,7 @@ void RestoreTrayIcon(platform::Os& os, TrayState& tray, bool trayCameBack);
 
 void RemoveTrayIcon(platform::Os& os, TrayState& tray);
 
+// Marks the icon absent when the tray no longer shows it (the tray went away since).
+void ForgetVanishedTrayIcon(platform::Os& os, TrayState& tray);
+
 }  // namespace brellix::ui

@@ -10,20 +10,44 @@ namespace {
 using platform::MemoryOs;
 using Calls = std::vector<std::string>;
 
-TEST(Main, ASecondInstanceEndsBeforeLookingAtTheCommandLine) {
-    MemoryOs os;
-    os.anotherInstance = true;
-    os.commandLine = L"Brellix.exe shutdown force";
-    EXPECT_EQ(StartFromCommandLine(os), MainOutcome::AnotherInstanceRuns);
-    EXPECT_EQ(os.calls, Calls{"AnotherInstanceRunning()"});
-}
-
-TEST(Main, AnActionKeywordIsPerformedAtOnceWithoutTheSettingsFile) {
-    MemoryOs os;
-    os.commandLine = L"\"C:\\Program Files\\Brellix\\Brellix.exe\" x/poweroff:forceifhung";
-    EXPECT_EQ(StartFromCommandLine(os), MainOutcome::PerformedAction);
-    EXPECT_EQ(os.calls, (Calls{"AnotherInstanceRunning()", "CommandLine()", "EndSession(PowerOff, ForceIfHung)"}))
-        << "a command-line action never touches the settings file";
+// What a start with another instance running, or with an action keyword, asks of the system and
+// tells the script that started it. None of them touches the settings file.
+TEST(Main, TheCommandLineAnswersWithItsExitStatus) {
+    struct Case {
+        const char* name;
+        bool anotherInstance;
+        const wchar_t* commandLine;
+        bool accepted;
+        MainOutcome outcome;
+        int exitStatus;
+        Calls calls;
+        std::vector<std::wstring> terminal;
+    };
+    const Case cases[] = {
+        {"accepted", false, L"\"C:\\Program Files\\Brellix\\Brellix.exe\" x/poweroff:forceifhung", true,
+         MainOutcome::PerformedAction, 0,
+         {"AnotherInstanceRunning()", "CommandLine()", "EndSession(PowerOff, ForceIfHung)"}, {}},
+        {"refused", false, L"Brellix.exe reboot", false, MainOutcome::PerformedAction, 1,
+         {"AnotherInstanceRunning()", "CommandLine()", "EndSession(Reboot)"}, {}},
+        {"another instance, an action: not performed", true, L"Brellix.exe shutdown force", true,
+         MainOutcome::AnotherInstanceRuns, 2, {"AnotherInstanceRunning()", "CommandLine()"},
+         {L"already running; the action was not performed"}},
+        {"another instance, no action: its window wanted", true, L"Brellix.exe", true,
+         MainOutcome::AnotherInstanceRuns, 0, {"AnotherInstanceRunning()", "CommandLine()", "WakeRunningInstance()"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryOs os;
+        os.anotherInstance = c.anotherInstance;
+        os.commandLine = c.commandLine;
+        os.sessionEndAnswer = {c.accepted, c.accepted ? L"" : L"refused"};
+        const Start start = StartFromCommandLine(os);
+        EXPECT_EQ(start.outcome, c.outcome);
+        EXPECT_EQ(start.exitStatus, c.exitStatus);
+        EXPECT_EQ(os.calls, c.calls);
+        EXPECT_EQ(os.terminalLines, c.terminal);
+    }
 }
 
 TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
@@ -41,7 +65,7 @@ TEST(Main, WithoutAnActionKeywordTheWindowStartsAndNothingIsRequested) {
     for (const wchar_t* commandLine : commandLines) {
         MemoryOs os;
         os.commandLine = commandLine;
-        EXPECT_EQ(StartFromCommandLine(os), MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
+        EXPECT_EQ(StartFromCommandLine(os).outcome, MainOutcome::StartInteractive) << platform::ToCallText(commandLine);
         EXPECT_TRUE(os.sessionEnds.empty());
     }
 }

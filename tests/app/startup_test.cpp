@@ -111,7 +111,8 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
               "[Position]\r\nLeft=1500\r\nTop=-300\r\n"
               "[Options]\r\nSelected=3\r\n"
               "[Extra]\r\nSelected=0\r\n"
-              "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n");
+              "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n"
+              "[Warning]\r\nSeconds=60\r\n");
 
     ProgramRun next(dir.path());
     next.Start();
@@ -242,7 +243,7 @@ TEST_F(Program, ExitWhileMinimisedKeepsTheStoredPositionAndWritesTheRest) {
     EXPECT_FALSE(run.forms.IsLoaded());
     EXPECT_EQ(IniBytes(),
               "[Position]\r\nLeft=600\r\nTop=900\r\n[Options]\r\nSelected=1\r\n[Extra]\r\nSelected=1\r\n"
-              "[Shutdown]\r\nHour=3\r\nMinute=15\r\nSecond=45\r\nAMPM=AM\r\n");
+              "[Shutdown]\r\nHour=3\r\nMinute=15\r\nSecond=45\r\nAMPM=AM\r\n[Warning]\r\nSeconds=60\r\n");
 }
 
 TEST_F(Program, ExitWhileArmedStoresTheChoicesAndTheNextStartIsDisarmed) {

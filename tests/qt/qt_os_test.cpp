@@ -70,7 +70,7 @@ TEST(QtOs, SettingsLiveInTheConfigDirectoryWhichAWriteCreates) {
     EXPECT_EQ(os.SettingsDirectory(home.path().wstring()), home.path().wstring());
 
     const std::wstring file = (home / "cfg/Brellix/Brellix.ini").wstring();
-    EXPECT_TRUE(os.WriteSetting(file, L"Shutdown", L"Hour", L"8"));
+    EXPECT_TRUE(os.WriteSetting(file, L"Shutdown", L"Hour", L"8").written);
     EXPECT_EQ(FileBytes(home / "cfg/Brellix/Brellix.ini"), "[Shutdown]\r\nHour=8\r\n");
     EXPECT_EQ(os.ReadSetting(file, L"Shutdown", L"Hour", L"3", 254), L"8");
 }

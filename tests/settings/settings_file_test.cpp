@@ -91,7 +91,7 @@ TEST_F(SettingsFile, AFirstStartReadsEveryDefault) {
         EXPECT_EQ(ReadValue(os_, file_, key), key.defaultValue) << platform::ToCallText(key.key);
     }
     const std::vector<std::string> reads = os_.CallsNamed({"ReadSetting"});
-    ASSERT_EQ(reads.size(), 8u);
+    ASSERT_EQ(reads.size(), 9u);
     EXPECT_EQ(reads[0], "ReadSetting(" + platform::ToCallText(file_) + ", Options, Selected, 1, max=254)");
     EXPECT_EQ(reads[5], "ReadSetting(" + platform::ToCallText(file_) + ", Shutdown, AMPM, AM, max=254)");
     EXPECT_FALSE(Bytes()) << "reading creates no file";

@@ -71,6 +71,18 @@ TEST(PickerTextFromText, TakesOnlyThePickersOwnItemText) {
     EXPECT_EQ(PickerTextFromText(L"7", {}, L"3"), L"3");
 }
 
+TEST(WarningSecondsFromText, TakesAWholeNumberUpToAnHourElseTheDefault) {
+    const struct {
+        const wchar_t* text;
+        int expected;
+    } cases[] = {
+        {L"0", 0},    {L"60", 60},   {L"3600", 3600}, {L" 90 ", 90}, {L"0120", 120}, {L"3601", 60},
+        {L"-1", 60},  {L"+5", 60},   {L"1.5", 60},    {L"1e2", 60},  {L"", 60},       {L"abc", 60},
+        {L"99999999999999999999", 60},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WarningSecondsFromText(c.text, 60), c.expected) << platform::ToCallText(c.text);
+}
+
 TEST(PositionFromText, ReadsFiniteSinglePrecisionNumbersElseZero) {
     struct Case {
         const wchar_t* text;

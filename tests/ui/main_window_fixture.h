@@ -86,7 +86,7 @@ protected:
     }
     void Arm() { forms.UserClick(control::ArmButton); }
 
-    std::vector<std::string> ExitRequests() const { return os.CallsNamed({"EndSession"}); }
+    std::vector<std::string> ExitRequests() const { return os.CallsNamed({"StartSessionEnd"}); }
 
     // When a tick asked for the end of the session: how long after the ticking began, and the
     // local time then.

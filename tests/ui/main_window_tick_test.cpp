@@ -206,11 +206,11 @@ TEST_P(FiringFlags, ComeFromTheListsCurrentItems) {
 
 INSTANTIATE_TEST_SUITE_P(
     CurrentItems, FiringFlags,
-    ::testing::Values(FlagsCase{"poweroff_forceifhung", 1, 1, "EndSession(PowerOff, ForceIfHung)"},
-                      FlagsCase{"reboot_force", 2, 0, "EndSession(Reboot, Force)"},
-                      FlagsCase{"no_power_action_is_logoff", -1, 0, "EndSession(LogOff, Force)"},
-                      FlagsCase{"no_force_mode_adds_nothing", 1, -1, "EndSession(PowerOff)"},
-                      FlagsCase{"neither", -1, -1, "EndSession(LogOff)"}),
+    ::testing::Values(FlagsCase{"poweroff_forceifhung", 1, 1, "StartSessionEnd(PowerOff, ForceIfHung)"},
+                      FlagsCase{"reboot_force", 2, 0, "StartSessionEnd(Reboot, Force)"},
+                      FlagsCase{"no_power_action_is_logoff", -1, 0, "StartSessionEnd(LogOff, Force)"},
+                      FlagsCase{"no_force_mode_adds_nothing", 1, -1, "StartSessionEnd(PowerOff)"},
+                      FlagsCase{"neither", -1, -1, "StartSessionEnd(LogOff)"}),
     [](const ::testing::TestParamInfo<FlagsCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Tick, FlagsFollowTheCurrentItemNotTheCheckMarks) {
@@ -219,7 +219,7 @@ TEST_F(Tick, FlagsFollowTheCurrentItemNotTheCheckMarks) {
     ASSERT_EQ(Checks(control::ActionList), "0000");
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
-    EXPECT_EQ(ExitRequests(), Calls{"EndSession(Reboot, ForceIfHung)"});
+    EXPECT_EQ(ExitRequests(), Calls{"StartSessionEnd(Reboot, ForceIfHung)"});
 }
 
 }  // namespace

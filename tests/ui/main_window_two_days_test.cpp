@@ -218,7 +218,7 @@ protected:
 
     bool AskedToEndTheSessionSince(std::size_t callsBefore) const {
         for (std::size_t i = callsBefore; i < os.calls.size(); ++i) {
-            if (os.calls[i].rfind("EndSession(", 0) == 0) return true;
+            if (os.calls[i].rfind("StartSessionEnd(", 0) == 0) return true;
         }
         return false;
     }

@@ -96,10 +96,11 @@ public:
                              std::wstring_view defaultValue, std::size_t maxLength) override {
         return system_.ReadSetting(file, section, key, defaultValue, maxLength);
     }
-    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                      std::wstring_view value) override {
-        writesRefused += system_.WriteSetting(file, section, key, value) ? 0 : 1;
-        return true;
+    platform::WriteResult WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                       std::wstring_view value) override {
+        const platform::WriteResult result = system_.WriteSetting(file, section, key, value);
+        writesRefused += result.written ? 0 : 1;
+        return result;
     }
     int writesRefused = 0;
 
@@ -122,7 +123,10 @@ TEST(LockedSettings, TheProgramStartsWithTheDefaultsRunsOnAndLeavesTheFileAsItWa
         ProgramRun<SystemProfileOs> run(dir.path());
         EXPECT_EQ(run.Shown(), kDefaultsShown) << "nothing could be read";
         EXPECT_TRUE(run.ChangeEverythingAndExit());
-        EXPECT_EQ(run.os.writesRefused, 8) << "every write of the exit was refused, none half done";
+        EXPECT_EQ(run.os.writesRefused, 9) << "every write of the exit was refused, none half done";
+        ASSERT_FALSE(run.os.notifications.empty());
+        EXPECT_EQ(run.os.notifications.back().title, L"未能保存设置") << "the user is told, with the system's words";
+        EXPECT_FALSE(run.os.notifications.back().body.empty());
     }
     EXPECT_EQ(brellix::test::FileBytesOf(dir.IniPath()), std::string(kSavedSettings));
     EXPECT_EQ(ProgramRun<SystemProfileOs>(dir.path()).Shown(), kSavedSettingsShown);

@@ -124,8 +124,8 @@ TEST_P(ProfileDifferential, ThePortableCodeDoesWhatTheSystemDoes) {
             EXPECT_EQ(ToCallText(b), ToCallText(a)) << ToCallText(read->section) << "/" << ToCallText(read->key);
         } else {
             const Write& write = std::get<Write>(step);
-            const bool ra = system.WriteSetting(systemFile, write.section, write.key, write.value);
-            const bool rb = portable.WriteSetting(portableFile, write.section, write.key, write.value);
+            const bool ra = system.WriteSetting(systemFile, write.section, write.key, write.value).written;
+            const bool rb = portable.WriteSetting(portableFile, write.section, write.key, write.value).written;
             EXPECT_EQ(rb, ra) << ToCallText(write.section) << "/" << ToCallText(write.key);
         }
     }

@@ -321,6 +321,22 @@ void MemoryForms::ShellTrayCameBack() {
     if (loaded_) events_->OnTrayCameBack();
 }
 
+void MemoryForms::UserAnswersNotification(NotificationAnswer answer) {
+    if (loaded_) events_->OnNotificationAnswered(answer);
+}
+
+void MemoryForms::AnotherStartWakes() {
+    if (loaded_) events_->OnWakeRequested();
+}
+
+void MemoryForms::SystemAnswersSessionEnd(const SessionEndResult& result) {
+    if (loaded_) events_->OnSessionEndAnswered(result);
+}
+
+void MemoryForms::SystemAnswersOutlook(SessionEndRequest request, SessionEndOutlook outlook) {
+    if (loaded_) events_->OnSessionEndOutlook(request, outlook);
+}
+
 void MemoryForms::TimerTick(int timerId) {
     if (!TimerRunning(timerId)) return;
     events_->OnTimer(timerId);

@@ -68,6 +68,10 @@ public:
     void UserActivateTrayIcon();    // a double click on the icon
     void UserRightClickTrayIcon();  // asks for the icon's menu
     void ShellTrayCameBack();
+    void UserAnswersNotification(NotificationAnswer answer);
+    void AnotherStartWakes();
+    void SystemAnswersSessionEnd(const SessionEndResult& result);
+    void SystemAnswersOutlook(SessionEndRequest request, SessionEndOutlook outlook);
     // One tick of a timer, if it is running.
     void TimerTick(int timerId);
     // A message that arrives later: handled by the next DoEvents or message loop.

@@ -1,7 +1,9 @@
 #include "platform/memory/memory_os.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/profile_file.h"
 
@@ -69,6 +71,24 @@ std::wstring MemoryOs::ExecutablePath() {
     return executablePath;
 }
 
+void MemoryOs::WakeRunningInstance() {
+    Record("WakeRunningInstance()");
+    ++wakes;
+}
+
+void MemoryOs::ReportOnTerminal(std::wstring_view line) { terminalLines.emplace_back(line); }
+
+std::optional<SessionEndResult> MemoryOs::StartSessionEnd(SessionEndRequest request) {
+    Record("StartSessionEnd(" + ToCallText(request) + ")");
+    sessionEnds.push_back(request);
+    if (!sessionEndAnsweredAtOnce) return std::nullopt;
+    return sessionEndAnswer;
+}
+
+void MemoryOs::AskSessionEndOutlook(SessionEndRequest request) {
+    Record("AskSessionEndOutlook(" + ToCallText(request) + ")");
+}
+
 SessionEndResult MemoryOs::EndSession(SessionEndRequest request) {
     Record("EndSession(" + ToCallText(request) + ")");
     sessionEnds.push_back(request);
@@ -82,11 +102,13 @@ std::wstring MemoryOs::ReadSetting(std::wstring_view file, std::wstring_view sec
     return profile::ReadProfileText(section, key, defaultValue, maxLength, profile::HostPath(file));
 }
 
-bool MemoryOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                            std::wstring_view value) {
+WriteResult MemoryOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                   std::wstring_view value) {
     Record("WriteSetting(" + ToCallText(file) + ", " + ToCallText(section) + ", " + ToCallText(key) + ", " +
            ToCallText(value) + ")");
-    return profile::WriteProfileValue(section, key, value, profile::HostPath(file));
+    if (profile::WriteProfileValue(section, key, value, profile::HostPath(file))) return WriteResult{true, {}};
+    const std::string reason = std::strerror(errno);
+    return WriteResult{false, std::wstring(reason.begin(), reason.end())};
 }
 
 bool MemoryOs::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
@@ -104,6 +126,21 @@ bool MemoryOs::RemoveTrayIcon(WindowHandle window) {
     if (!trayAvailable || it == trayIcons.end()) return false;
     trayIcons.erase(it);
     return true;
+}
+
+bool MemoryOs::TrayIconPresent(WindowHandle window) {
+    return std::any_of(trayIcons.begin(), trayIcons.end(), [&](const TrayIcon& icon) { return icon.window == window; });
+}
+
+void MemoryOs::Notify(WindowHandle, const Notification& notification) {
+    Record("Notify(" + ToCallText(notification.title) + ")");
+    notifications.push_back(notification);
+    notificationShown = true;
+}
+
+void MemoryOs::WithdrawNotification(WindowHandle) {
+    Record("WithdrawNotification()");
+    notificationShown = false;
 }
 
 bool MemoryOs::KeepOnTop(WindowHandle window) {

@@ -17,6 +17,9 @@ public:
     std::wstring commandLine = L"Brellix.exe";
     std::wstring executablePath = L"C:\\Program Files\\Brellix\\Brellix.exe";
     SessionEndResult sessionEndAnswer{true, {}};
+    // StartSessionEnd answers at once with sessionEndAnswer; false: later, when a test raises the
+    // window's OnSessionEndAnswered.
+    bool sessionEndAnsweredAtOnce = true;
     bool trayAvailable = true;
     std::vector<ScreenRect> monitors{{0, 0, 1920, 1080}};
     std::vector<ScreenRect> workAreas{{0, 0, 1920, 1040}};
@@ -35,6 +38,10 @@ public:
         std::wstring tip;
     };
     std::vector<TrayIcon> trayIcons;  // icons present now
+    std::vector<Notification> notifications;  // every notification shown, in order
+    bool notificationShown = false;           // the last one is still there
+    std::vector<std::wstring> terminalLines;
+    int wakes = 0;
 
     // Only the calls whose line starts with one of the given names.
     std::vector<std::string> CallsNamed(std::initializer_list<std::string_view> names) const;
@@ -42,17 +49,24 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
+    void WakeRunningInstance() override;
+    void ReportOnTerminal(std::wstring_view line) override;
 
     SessionEndResult EndSession(SessionEndRequest request) override;
+    std::optional<SessionEndResult> StartSessionEnd(SessionEndRequest request) override;
+    void AskSessionEndOutlook(SessionEndRequest request) override;
 
     std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                              std::wstring_view defaultValue, std::size_t maxLength) override;
-    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                      std::wstring_view value) override;
+    WriteResult WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                             std::wstring_view value) override;
     std::wstring SettingsDirectory(std::wstring_view executableDirectory) override;
 
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
+    bool TrayIconPresent(WindowHandle window) override;
+    void Notify(WindowHandle window, const Notification& notification) override;
+    void WithdrawNotification(WindowHandle window) override;
 
     bool KeepOnTop(WindowHandle window) override;
     bool BringToFront(WindowHandle window) override;

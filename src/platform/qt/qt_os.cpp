@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -79,6 +80,20 @@ std::wstring QtOs::ExecutablePath() {
     return error ? std::wstring() : Wide(exe.string());
 }
 
+void QtOs::ReportOnTerminal(std::wstring_view line) { std::cerr << "brellix: " << Utf8(line) << '\n'; }
+
+void QtOs::WakeRunningInstance() {}
+
+std::optional<SessionEndResult> QtOs::StartSessionEnd(SessionEndRequest request) { return EndSession(request); }
+
+void QtOs::AskSessionEndOutlook(SessionEndRequest) {}
+
+bool QtOs::TrayIconPresent(WindowHandle) { return true; }
+
+void QtOs::Notify(WindowHandle, const Notification&) {}
+
+void QtOs::WithdrawNotification(WindowHandle) {}
+
 SessionEndResult QtOs::EndSession(SessionEndRequest request) {
     DbusSessionEndCalls calls;
     return EndSessionThroughLogind(request, calls, static_cast<std::uint32_t>(getpid()), std::cerr);
@@ -90,13 +105,13 @@ std::wstring QtOs::ReadSetting(std::wstring_view file, std::wstring_view section
 }
 
 // The settings directory under ~/.config may not exist yet.
-bool QtOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                        std::wstring_view value) {
+WriteResult QtOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                               std::wstring_view value) {
     const std::filesystem::path path = profile::HostPath(file);
-    if (path.empty()) return false;
     std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    return profile::WriteProfileValue(section, key, value, path);
+    if (!path.empty()) std::filesystem::create_directories(path.parent_path(), error);
+    if (profile::WriteProfileValue(section, key, value, path)) return WriteResult{true, {}};
+    return WriteResult{false, Wide(std::strerror(errno))};
 }
 
 bool QtOs::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {

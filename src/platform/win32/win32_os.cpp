@@ -71,6 +71,23 @@ std::wstring Win32Os::ExecutablePath() {
     }
 }
 
+// A GUI program has no terminal.
+void Win32Os::ReportOnTerminal(std::wstring_view) {}
+
+void Win32Os::WakeRunningInstance() {}
+
+// The privilege and the call return at once: the answer is there when the call returns.
+std::optional<SessionEndResult> Win32Os::StartSessionEnd(SessionEndRequest request) { return EndSession(request); }
+
+// Windows cannot tell beforehand.
+void Win32Os::AskSessionEndOutlook(SessionEndRequest) {}
+
+bool Win32Os::TrayIconPresent(WindowHandle) { return true; }
+
+void Win32Os::Notify(WindowHandle, const Notification&) {}
+
+void Win32Os::WithdrawNotification(WindowHandle) {}
+
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
     EnableShutdownPrivilege();
     if (::ExitWindowsEx(ExitWindowsFlags(request), 0)) return SessionEndResult{true, {}};
@@ -86,10 +103,13 @@ std::wstring Win32Os::ReadSetting(std::wstring_view file, std::wstring_view sect
     return buffer;
 }
 
-bool Win32Os::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                           std::wstring_view value) {
-    return ::WritePrivateProfileStringW(Terminated(section).c_str(), Terminated(key).c_str(),
-                                        Terminated(value).c_str(), Terminated(file).c_str()) != FALSE;
+WriteResult Win32Os::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                  std::wstring_view value) {
+    if (::WritePrivateProfileStringW(Terminated(section).c_str(), Terminated(key).c_str(), Terminated(value).c_str(),
+                                     Terminated(file).c_str())) {
+        return WriteResult{true, {}};
+    }
+    return WriteResult{false, SystemMessage(::GetLastError())};
 }
 
 bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {

@@ -19,15 +19,19 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
+    void WakeRunningInstance() override;
+    void ReportOnTerminal(std::wstring_view line) override;
 
     // The shutdown privilege, then ExitWindowsEx, on the calling thread.
     SessionEndResult EndSession(SessionEndRequest request) override;
+    std::optional<SessionEndResult> StartSessionEnd(SessionEndRequest request) override;
+    void AskSessionEndOutlook(SessionEndRequest request) override;
 
     // The profile functions; they keep an existing or new file ANSI.
     std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                              std::wstring_view defaultValue, std::size_t maxLength) override;
-    bool WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
-                      std::wstring_view value) override;
+    WriteResult WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                             std::wstring_view value) override;
     // Always beside the executable on Windows.
     std::wstring SettingsDirectory(std::wstring_view executableDirectory) override {
         return std::wstring(executableDirectory);
@@ -35,6 +39,9 @@ public:
 
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
+    bool TrayIconPresent(WindowHandle window) override;
+    void Notify(WindowHandle window, const Notification& notification) override;
+    void WithdrawNotification(WindowHandle window) override;
 
     bool KeepOnTop(WindowHandle window) override;
     bool BringToFront(WindowHandle window) override;

@@ -1,0 +1,37 @@
+#include "ui/messages.h"
+
+#include "power/power_action.h"
+
+namespace brellix::ui {
+
+namespace {
+
+std::wstring Cut(std::wstring_view text) {
+    if (text.size() <= kLongestReason) return std::wstring(text);
+    return std::wstring(text.substr(0, kLongestReason - 1)) + L"…";
+}
+
+std::wstring Caption(platform::PowerAction action) { return std::wstring(power::CaptionOf(action)); }
+
+}  // namespace
+
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText) {
+    return platform::Notification{L"即将" + Caption(action),
+                                  L"Brellix 将于 " + std::wstring(targetText) + L" " + Caption(action) + L"。", true};
+}
+
+platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook) {
+    const std::wstring why = outlook == platform::SessionEndOutlook::NeedsPassword ? L"系统要求输入密码才允许此操作。"
+                                                                                    : L"系统不允许此操作。";
+    return platform::Notification{Caption(action) + L"可能会被拒绝", why, false};
+}
+
+platform::Notification RefusalNotice(platform::PowerAction action, std::wstring_view reason) {
+    return platform::Notification{Caption(action) + L"失败", Cut(reason.empty() ? L"系统拒绝了请求。" : reason), false};
+}
+
+platform::Notification SettingsNotStoredNotice(std::wstring_view file, std::wstring_view reason) {
+    return platform::Notification{L"未能保存设置", std::wstring(file) + L"：" + Cut(reason), false};
+}
+
+}  // namespace brellix::ui

@@ -1,0 +1,28 @@
+// What the program tells the user outside its window, in its own words: each message names the
+// action by its caption in the action list.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/os.h"
+
+namespace brellix::ui {
+
+// A reason from the system is cut to this many characters: a message, not a log.
+inline constexpr std::size_t kLongestReason = 200;
+
+inline constexpr std::wstring_view kStillWaiting = L"上一个请求尚未得到系统的答复。";
+
+// Before the armed second, with a way to disarm from the notification itself.
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText);
+
+// At arming, when the system says it will ask for a password or refuse.
+platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook);
+
+// The system refused: the action, that it failed, and the system's own words.
+platform::Notification RefusalNotice(platform::PowerAction action, std::wstring_view reason);
+
+platform::Notification SettingsNotStoredNotice(std::wstring_view file, std::wstring_view reason);
+
+}  // namespace brellix::ui
