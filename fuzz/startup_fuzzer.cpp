@@ -98,8 +98,8 @@ Shown CheckAndRead(ProgramRun& run) {
     const std::wstring& target = run.state.mainWindow.targetText;
     Check(target == forms.Text(ui::control::HourPicker) + L":" + forms.Text(ui::control::MinutePicker) + L":" +
                         forms.Text(ui::control::SecondPicker) + L" " + forms.Text(ui::control::AmPmPicker),
-          "strShutdownTime is composed from the pickers");
-    Check(scheduler::SecondOfDayFromTargetText(target).has_value(), "strShutdownTime parses as a time");
+          "the target text is composed from the pickers");
+    Check(scheduler::SecondOfDayFromTargetText(target).has_value(), "the target text parses as a time");
     Check(std::isfinite(forms.Left()) && std::isfinite(forms.Top()), "the window's position is finite");
     Check(run.os.RectOnAnyMonitor(forms.WindowRect()), "some monitor shows the window");
     Check(!forms.Enabled(ui::control::ScheduleTimer), "a start is disarmed");

@@ -16,7 +16,7 @@
 namespace brellix::ui {
 namespace {
 
-class FrmMainWin32 : public ::testing::Test {
+class MainWindowWin32 : public ::testing::Test {
 protected:
     platform::MemoryOs os;  // nothing of the system is asked for in these tests
     platform::win32::Win32Forms forms;
@@ -63,7 +63,7 @@ protected:
     }
 };
 
-TEST_F(FrmMainWin32, ArmingFromTheButtonShowsTheArmedCaptionAndLocksTheChoices) {
+TEST_F(MainWindowWin32, ArmingFromTheButtonShowsTheArmedCaptionAndLocksTheChoices) {
     ASSERT_EQ(WindowText(forms.Window()), DesignCaption());
     ::SendMessageW(forms.ControlWindow(control::ArmButton), BM_CLICK, 0, 0);
     forms.DoEvents();
@@ -83,7 +83,7 @@ TEST_F(FrmMainWin32, ArmingFromTheButtonShowsTheArmedCaptionAndLocksTheChoices) 
     EXPECT_FALSE(forms.Enabled(control::ScheduleTimer));
 }
 
-TEST_F(FrmMainWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
+TEST_F(MainWindowWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
     ASSERT_EQ(RowChecks(control::ActionList), "0100");
     ClickCheckBox(control::ActionList, 0);
     ASSERT_EQ(RowChecks(control::ActionList), "1000");
@@ -96,7 +96,7 @@ TEST_F(FrmMainWin32, ACheckOnTheThirdActionUnchecksTheFirst) {
 
 // With real input, as a user would: a mouse click on 运行, then Enter, then Enter again. Arming and
 // disarming hand the focus to the button that undoes them, so Enter never reaches Exit.
-TEST_F(FrmMainWin32, AClickOnArmThenEnterDisarmsAndEnterAgainArms) {
+TEST_F(MainWindowWin32, AClickOnArmThenEnterDisarmsAndEnterAgainArms) {
     ::SetForegroundWindow(forms.Window());
     const auto settle = [this] {
         for (int i = 0; i < 30; ++i) {
