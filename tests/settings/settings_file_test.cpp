@@ -188,10 +188,12 @@ TEST_F(SettingsFile, AWindowsPathOnAnotherHostHoldsNoSettings) {
     EXPECT_FALSE(std::filesystem::exists(Utf8Of(settingsFile))) << "nothing lands in the current directory";
 }
 
-TEST_F(SettingsFile, AFailedWriteIsSilentAndTheNextStartReadsTheOldFile) {
+TEST_F(SettingsFile, AFailedWriteSaysWhyAndTheNextStartReadsTheOldFile) {
     Put("[Shutdown]\r\nHour=5\r\n");
     std::filesystem::permissions(dir_ / "Brellix.ini", std::filesystem::perms::owner_read);
-    WriteValue(os_, file_, kShutdownHour, L"6");
+    const platform::WriteResult result = WriteValue(os_, file_, kShutdownHour, L"6");
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.reason, L"Permission denied") << "the system's words for a read-only file";
     EXPECT_EQ(ReadValue(os_, file_, kShutdownHour), L"5");
 }
 
