@@ -43,10 +43,12 @@ TEST_P(ReadOnlySettings, TheProgramRunsOnAndExitLeavesThePreviousFileIntact) {
     const std::optional<bool> ranOn = brellix::test::RunUnprivileged([&] {
         ProgramRun<> run(dir.path());
         const bool startedWithWhatItCouldRead = run.Shown() == (s.fileReadable ? kSavedSettingsShown : kDefaultsShown);
-        return startedWithWhatItCouldRead && run.ChangeEverythingAndExit();
+        const bool exited = run.ChangeEverythingAndExit();
+        const bool told = !run.os.notifications.empty() && run.os.notifications.back().title == L"未能保存设置";
+        return startedWithWhatItCouldRead && exited && told;
     });
     if (!ranOn) GTEST_SKIP() << "no unprivileged user to run as: permission bits would not stop this one";
-    EXPECT_TRUE(*ranOn) << "started with what it could read, ran on and exited";
+    EXPECT_TRUE(*ranOn) << "started with what it could read, ran on, exited, and told that nothing was stored";
 
     fs::permissions(dir.path(), fs::perms::owner_all);
     fs::permissions(Ini(), fs::perms::owner_read | fs::perms::owner_write);
