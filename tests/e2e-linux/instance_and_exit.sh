@@ -45,11 +45,12 @@ install_brellix
 start_brellix
 FIRST=$APP_PID
 e2e_check "the first start opens the window" wait_window 10
-for args in "" "poweroff"; do
+for args_status in ":0" "poweroff:2"; do
+  args=${args_status%:*}
   mock_mark
   # shellcheck disable=SC2086
   run_brellix 5 $args
-  e2e_expect_eq "a second start \"$args\" ends at once, with status 0" "$APP_STATUS" "0"
+  e2e_expect_eq "a second start \"$args\" ends at once, with status ${args_status#*:}" "$APP_STATUS" "${args_status#*:}"
   e2e_expect_eq "a second start \"$args\" asks logind nothing" "$(end_calls)" ""
   e2e_expect_eq "a second start \"$args\" shows no second window" "$(shown_windows | wc -l)" "1"
 done
