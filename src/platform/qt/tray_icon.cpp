@@ -44,8 +44,10 @@ TrayIcon::TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(TrayEvent)> n
       trayMenu_(trayMenu),
       notify_(std::move(notify)),
       trayAppeared_(std::move(trayAppeared)),
-      watcher_(kWatcherService, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
+      watcher_(kWatcherService, QDBusConnection::sessionBus(),
+               QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration) {
     connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { OnWatcherRegistered(); });
+    connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] { watcherGone_ = true; });
     wait_.setSingleShot(true);
     wait_.setInterval(kWaitForWatcherMs);
     connect(&wait_, &QTimer::timeout, this, [this] { OnWaitOver(); });
@@ -104,6 +106,9 @@ void TrayIcon::Create(bool statusNotifier) {
             if (event != TrayEvent::None) notify_(event);
         },
         Qt::QueuedConnection);
+    connect(icon_, &QSystemTrayIcon::messageClicked, this, [this] {
+        if (onMessageClicked) onMessageClicked();
+    });
     icon_->show();
 }
 
@@ -141,7 +146,20 @@ bool TrayIcon::Remove() {
     return true;
 }
 
+// Qt keeps an icon "visible" after its tray died: the tray itself is asked.
+bool TrayIcon::Present() const {
+    if (!icon_ || !icon_->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    return statusNotifier_ ? !watcherGone_ : XEmbedTrayPresent();
+}
+
+bool TrayIcon::ShowMessage(const QString& title, const QString& body) {
+    if (!Present()) return false;
+    icon_->showMessage(title, body, image_);
+    return true;
+}
+
 void TrayIcon::OnWatcherRegistered() {
+    watcherGone_ = false;
     if (!wanted_ || (icon_ && !statusNotifier_)) return;  // an XEmbed icon cannot move to D-Bus
     wait_.stop();
     trayAppeared_();
