@@ -120,7 +120,9 @@ bool TrayIcon::Add(const QString& tip) {
         // Shown anew, a D-Bus icon registers again with a watcher that came back.
         icon_->hide();
         icon_->show();
-        if (statusNotifier_ || XEmbedTrayPresent()) return true;
+        // A D-Bus icon is shown by a watcher that came back (OnWatcherRegistered tells when).
+        if (statusNotifier_) return !watcherGone_;
+        if (XEmbedTrayPresent()) return true;
         xembedPoll_.start();  // Qt docks the icon once a tray appears
         return false;
     }
