@@ -3,7 +3,8 @@
 # notification_daemon, which logs every call) and the mock logind: the outlook at arming, the
 # warning before the end and its disarm action, a refusal told at once with logind's words (as
 # text where the server takes markup) and the hidden window brought back, the window answering
-# while logind is slow, and the tray's message when no server is there.
+# while logind is slow, settings that could not be stored, and the tray's message when no server
+# is there.
 source "$(dirname "$0")/lib.sh"
 
 ARMED="Vospel - 激活"
@@ -70,6 +71,17 @@ e2e_expect_eq "warning: disarmed, logind is never asked to power off" "$(end_cal
 e2e_expect_eq "warning: disarming took the warning back" "$(notify_calls | grep -c '^CloseNotification 1$')" "1"
 end_program
 _mock AddMethod "$LOGIN1_MANAGER" CanPowerOff '' s "ret = 'yes'"
+
+# --- Settings that cannot be written: told as the program ends ---
+install_brellix
+mkdir "$INI"  # a directory where the file should be: even root cannot write it
+notify_mark
+start_brellix
+wait_window 10
+press Escape
+e2e_check "settings not stored: the program still ends" wait_app_end 10
+e2e_check "settings not stored: told, naming the file and the reason" \
+  eval 'notify_calls | grep -qF "\"未能保存设置\" \"$INI：Is a directory\""'
 stop_notification_server
 
 # --- A refusal at the armed second, the window hidden in the tray; markup escaped ---
@@ -128,6 +140,5 @@ press Escape
 e2e_check "slow logind: 退出 ends the program at once" wait_app_end 3
 e2e_check "slow logind: all of it while logind still thought ($((${EPOCHREALTIME%.*} - asked)) s of 8)" \
   test $((${EPOCHREALTIME%.*} - asked)) -lt 7
-wait_for 10 eval '_mock AddMethod "$LOGIN1_MANAGER" PowerOff b "" ""'
 
 e2e_finish
