@@ -154,8 +154,9 @@ bool TrayIcon::Present() const {
     return statusNotifier_ ? !watcherGone_ : XEmbedTrayPresent();
 }
 
+// A D-Bus icon's message goes to the notification server, which is what was missing.
 bool TrayIcon::ShowMessage(const QString& title, const QString& body) {
-    if (!Present()) return false;
+    if (statusNotifier_ || !Present()) return false;
     icon_->showMessage(title, body, image_);
     return true;
 }

@@ -34,7 +34,7 @@ public:
     bool Remove();
     // True while a tray shows the icon: the tray may have gone away since it was added.
     bool Present() const;
-    // A message from the icon; a click on it calls onMessageClicked.
+    // A message from an XEmbed icon (false for a D-Bus one); a click on it calls onMessageClicked.
     bool ShowMessage(const QString& title, const QString& body);
     std::function<void()> onMessageClicked;
 
