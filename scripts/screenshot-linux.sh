@@ -2,7 +2,8 @@
 # Pictures of the native Linux program on a private headless desktop (no window manager, so no
 # frame; trayer as the tray), with settings for an evening's schedule (11:30:00 PM, power off,
 # force): the main window at 96 DPI and at 144 DPI (Xft.dpi), and the tray icon's popup menu.
-# Then the icon in the Xfce panel with its menu open, and the window under weston (its own tests).
+# Then a notification drawn by xfce4-notifyd, the icon in the Xfce panel with its menu open, and
+# the window under weston (its own tests).
 # Usage: scripts/screenshot-linux.sh [brellix binary] [output dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ app=
 cleanup() {
   [[ -n $app ]] && kill "$app" 2> /dev/null
   local desktop
-  for desktop in "$run"/dpi*; do linux_desktop_stop "$desktop"; done
+  for desktop in "$run"/dpi* "$run"/notify; do [[ -d $desktop ]] && linux_desktop_stop "$desktop"; done
   rm -rf "$run"
 }
 trap cleanup EXIT
@@ -96,6 +97,60 @@ start_brellix 144
 shoot_window "$out/linux-main-window-144dpi.png"
 stop_brellix
 linux_desktop_stop "$run/dpi144"
+
+# A notification drawn by a real server: xfce4-notifyd, unpacked into build/ rather than installed,
+# so that no session bus of this machine's tests starts it by activation. The program is armed
+# 20 s ahead with a warning 19 s before: its warning, with the 取消 action, comes a second later.
+notifyd_dir=$PWD/build/xfce4-notifyd
+notifyd=$notifyd_dir/root/usr/lib/x86_64-linux-gnu/xfce4/notifyd/xfce4-notifyd
+if [[ ! -x $notifyd ]]; then
+  (cd "$notifyd_dir" 2> /dev/null || { mkdir -p "$notifyd_dir" && cd "$notifyd_dir"; } && apt-get download xfce4-notifyd > /dev/null)
+  dpkg -x "$(ls "$notifyd_dir"/xfce4-notifyd_*.deb | head -1)" "$notifyd_dir/root"
+fi
+shoot_desktop notify
+# The program's icon by its name, as the installed package puts it in the icon theme.
+mkdir -p "$run/notify/share/icons/hicolor/48x48/apps"
+cp res/linux/brellix-48.png "$run/notify/share/icons/hicolor/48x48/apps/brellix.png"
+XDG_DATA_DIRS=$run/notify/share:/usr/share linux_desktop_spawn notifyd "$notifyd"
+for _ in $(seq 100); do
+  gdbus call --session -d org.freedesktop.Notifications -o /org/freedesktop/Notifications \
+    -m org.freedesktop.Notifications.GetServerInformation > /dev/null 2>&1 && break
+  sleep 0.05
+done
+target=$(($(date +%s) + 20))
+read -r hour minute second ampm <<< "$(LC_ALL=C date -d "@$target" '+%-I %-M %-S %p')"
+dir=$run/app.notify
+mkdir -p "$dir"
+cp "$binary" "$dir/brellix"
+printf '%s\n' '[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' "Hour=$hour" "Minute=$minute" \
+  "Second=$second" "AMPM=$ampm" '[Position]' 'Left=600' 'Top=600' '[Warning]' 'Seconds=19' > "$dir/Brellix.ini"
+"$dir/brellix" > "$dir/out" 2>&1 &
+app=$!
+win=
+for _ in $(seq 200); do
+  win=$(xdotool search --onlyvisible --name '^Vospel' 2> /dev/null | head -1 || true)
+  [[ -n $win ]] && break
+  sleep 0.05
+done
+xdotool windowfocus --sync "$win" key Return
+popup=
+for _ in $(seq 100); do
+  popup=$(xdotool search --onlyvisible --class xfce4-notifyd 2> /dev/null | head -1 || true)
+  [[ -n $popup ]] && break
+  sleep 0.05
+done
+if [[ -n $popup ]]; then
+  sleep 1  # its fade-in
+  import -window root "$run/screen.png"
+  eval "$(xdotool getwindowgeometry --shell "$popup")"
+  convert "$run/screen.png" -crop "$((WIDTH + 16))x$((HEIGHT + 16))+$((X - 8))+$((Y - 8))" +repage \
+    "$out/linux-notification.png"
+  echo "saved $out/linux-notification.png"
+else
+  echo "screenshot-linux: no notification showed" >&2
+fi
+stop_brellix
+linux_desktop_stop "$run/notify"
 
 # On real desktop components, taken by their end-to-end tests at the right moment: the icon in
 # Xfce's panel with the menu the panel draws from it, and the window natively on weston.

@@ -79,11 +79,13 @@ void WriteUsage(std::ostream& out) {
            "the latter. Read when the window opens, written when the program exits; an\n"
            "action keyword, --help and --version read and write no settings.\n"
            "\n"
-           "One Brellix runs per session: a second start ends at once and does nothing.\n"
+           "One Brellix runs per session: a second start shows the running one's window\n"
+           "and ends at once; given an action keyword it performs nothing.\n"
            "\n"
-           "Exit status: 0. Also when logind refuses an action, which brellix reports in\n"
-           "one line on standard error starting \"brellix: \", and when another Brellix\n"
-           "was running.\n";
+           "Exit status: 0 when the action was accepted (or the window was opened);\n"
+           "1 when logind refused it, reported in one line on standard error starting\n"
+           "\"brellix: \"; 2 when another Brellix was running, so the action was not\n"
+           "performed.\n";
 }
 
 }  // namespace

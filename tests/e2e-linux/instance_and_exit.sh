@@ -40,20 +40,46 @@ for exit_key in Escape click; do
     "3 45 AM 1 1"
 done
 
-# A second start while one runs.
+# A second start while one runs asks logind nothing and writes no settings. With an action keyword
+# it says so on stderr and ends with status 2; without, it brings the first one's hidden window
+# back (trayer holds the icon, so closing hid it). Only the exact request on the socket beside
+# the lock wakes the window.
+close_window() { /usr/bin/python3 "$E2E_DIR/close_window.py" "$WIN"; }
+# Writes bytes to the wake socket as another program could, then ends the stream.
+send_to_socket() {  # python bytes literal
+  /usr/bin/python3 -c "import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall($1); s.close()" \
+    "$XDG_RUNTIME_DIR/brellix-session-default.wake"
+}
+linux_desktop_start_trayer || e2e_fail "trayer started"
 install_brellix
 start_brellix
 FIRST=$APP_PID
 e2e_check "the first start opens the window" wait_window 10
-for args_status in ":0" "poweroff:2"; do
-  args=${args_status%:*}
+wait_for 10 eval 'xwininfo -root -tree | grep -q "(\"brellix\" "'
+for args in "poweroff" "reboot force"; do
   mock_mark
   # shellcheck disable=SC2086
   run_brellix 5 $args
-  e2e_expect_eq "a second start \"$args\" ends at once, with status ${args_status#*:}" "$APP_STATUS" "${args_status#*:}"
+  e2e_expect_eq "a second start \"$args\" ends at once, with status 2" "$APP_STATUS" "2"
+  e2e_expect_eq "a second start \"$args\" says why on stderr" "$(cat "$CASE_DIR/err")" \
+    "brellix: already running; the action was not performed"
   e2e_expect_eq "a second start \"$args\" asks logind nothing" "$(end_calls)" ""
-  e2e_expect_eq "a second start \"$args\" shows no second window" "$(shown_windows | wc -l)" "1"
 done
+close_window
+e2e_check "closing hides the first window in the tray" wait_for 5 window_hidden
+for junk in "b'brellix: show the window'" "b'brellix: show the window\\nand more'" "b'BRELLIX: SHOW THE WINDOW\\n'" "b''"; do
+  send_to_socket "$junk"
+  sleep 0.3
+  e2e_check "the socket ignores $junk" window_hidden
+done
+mock_mark
+run_brellix 5
+e2e_expect_eq "a second start without a keyword ends at once, with status 0" "$APP_STATUS" "0"
+e2e_expect_eq "a second start without a keyword writes nothing on stderr" "$(cat "$CASE_DIR/err")" ""
+e2e_check "a second start brings the hidden window back" wait_for 3 window_shown
+e2e_expect_eq "a second start shows no second window" "$(shown_windows | wc -l)" "1"
+e2e_expect_eq "a second start asks logind nothing" "$(end_calls)" ""
+WIN=$(shown_windows | head -1)
 APP_PID=$FIRST
 e2e_check "the first instance runs on" app_running
 e2e_check "a second start writes no settings" test ! -e "$INI"

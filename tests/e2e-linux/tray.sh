@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The tray: an XEmbed icon in trayer (right click opens the menu, 隐藏 hides the window, a double
 # click shows it, 退出 ends the program) and a StatusNotifierItem registered with a watcher
-# (its dbusmenu carries the entries, Activate shows the window).
+# (its dbusmenu carries the entries, Activate shows the window). When the tray goes away (trayer
+# killed, the watcher gone), closing the window leaves it on screen (minimised) instead of hiding
+# it with no icon anywhere; when the tray comes back, the icon does, and closing hides again.
 source "$(dirname "$0")/lib.sh"
 
 SNI=("/usr/bin/python3" "$E2E_DIR/sni_client.py")
@@ -48,6 +50,31 @@ if [[ -n $ICON ]]; then
   e2e_check "XEmbed: 退出 stored the settings" test -s "$INI"
 fi
 
+close_window() { /usr/bin/python3 "$E2E_DIR/close_window.py" "$WIN"; }
+
+# The tray goes away and comes back while the program runs. $1: what; $2: the command that ends
+# the tray; $3: the one that starts it again; $4: the check that the icon is in it.
+tray_goes_away() {  # label stop start icon-shown
+  install_brellix
+  start_brellix
+  e2e_check "$1: the window opens" wait_window 10
+  e2e_check "$1: the icon is in the tray" wait_for 10 "$4"
+  eval "$2"
+  sleep 0.5
+  close_window
+  sleep 1
+  e2e_check "$1 gone: closing leaves the window on screen" window_shown
+  e2e_check "$1 gone: the program runs on" app_running
+  eval "$3"
+  e2e_check "$1 back: the icon is in it again" wait_for 10 "$4"
+  close_window
+  e2e_check "$1 back: closing hides the window in the tray" wait_for 5 window_hidden
+  kill "$APP_PID"
+  wait_app_end 5
+}
+TRAYER_PID=$LINUX_DESKTOP_LAST_PID
+tray_goes_away "XEmbed: trayer" 'kill "$TRAYER_PID"; wait "$TRAYER_PID" 2> /dev/null' linux_desktop_start_trayer icon_embedded
+
 # --- StatusNotifierItem: a watcher on the session bus, no XEmbed tray ---
 # A new desktop: Qt decides once per process, and trayer must not be there to take the icon.
 e2e_cleanup_desktop_and_restart() {
@@ -72,5 +99,10 @@ if [[ -n $ITEM ]]; then
   e2e_expect_eq "SNI: the program ended normally" "${APP_STATUS:-}" "0"
   e2e_check "SNI: 退出 stored the settings" test -s "$INI"
 fi
+WATCHER_PID=$LINUX_DESKTOP_LAST_PID
+: > "$LINUX_DESKTOP_RUN/sni.log"
+item_registered() { grep -q '^registered ' "$LINUX_DESKTOP_RUN/sni.log"; }
+tray_goes_away "SNI: the watcher" 'kill "$WATCHER_PID"; wait "$WATCHER_PID" 2> /dev/null; : > "$LINUX_DESKTOP_RUN/sni.log"' \
+  linux_desktop_start_sni_watcher item_registered
 
 e2e_finish

@@ -78,6 +78,7 @@ TEST(InstanceLockPath, OnePerUserSession) {
     EXPECT_EQ(InstanceLockPath("/run/user/1000", "../../x", 1000), "/run/user/1000/brellix-session-______x.lock");
     EXPECT_EQ(InstanceLockPath(std::nullopt, "c2", 1001), "/tmp/brellix-1001-session-c2.lock");
     EXPECT_EQ(InstanceLockPath("relative", "c2", 1001), "/tmp/brellix-1001-session-c2.lock");
+    EXPECT_EQ(WakeSocketPath(InstanceLockPath("/run/user/1000", "3", 1000)), "/run/user/1000/brellix-session-3.wake");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -11,36 +12,65 @@ namespace brellix::platform::qt {
 namespace {
 
 // Answers like logind would, records every call; methods named in `refuse` answer with an error.
+// Deferred, it answers only when the test lets the queued answers go, one at a time, as a bus
+// would through the event loop.
 class FakeSessionEndCalls : public SessionEndCalls {
 public:
     std::vector<std::string> calls;
     std::set<std::string> refuse;
     std::string canHalt = "yes";
+    std::string canPowerOff = "yes";
+    std::string canReboot = "yes";
     bool sessionManagerPresent = false;
+    bool deferred = false;
 
-    BusAnswer PowerOff() override { return Answer("PowerOff(false)", "PowerOff"); }
-    BusAnswer Reboot() override { return Answer("Reboot(false)", "Reboot"); }
-    BusAnswer Halt() override { return Answer("Halt(false)", "Halt"); }
-    BusAnswer CanHalt() override { return Answer("CanHalt()", "CanHalt", canHalt); }
-    BusAnswer GetSessionByPID(std::uint32_t pid) override {
-        return Answer("GetSessionByPID(" + std::to_string(pid) + ")", "GetSessionByPID",
-                      "/org/freedesktop/login1/session/c1");
+    void PowerOff(Answered a) override { Answer("PowerOff(false)", "PowerOff", {}, std::move(a)); }
+    void Reboot(Answered a) override { Answer("Reboot(false)", "Reboot", {}, std::move(a)); }
+    void Halt(Answered a) override { Answer("Halt(false)", "Halt", {}, std::move(a)); }
+    void CanPowerOff(Answered a) override { Answer("CanPowerOff()", "CanPowerOff", canPowerOff, std::move(a)); }
+    void CanReboot(Answered a) override { Answer("CanReboot()", "CanReboot", canReboot, std::move(a)); }
+    void CanHalt(Answered a) override { Answer("CanHalt()", "CanHalt", canHalt, std::move(a)); }
+    void GetSessionByPID(std::uint32_t pid, Answered a) override {
+        Answer("GetSessionByPID(" + std::to_string(pid) + ")", "GetSessionByPID", "/org/freedesktop/login1/session/c1",
+               std::move(a));
     }
-    BusAnswer TerminateSession(const std::string& path) override { return Answer("Terminate(" + path + ")", "Terminate"); }
-    BusAnswer LogOutThroughSessionManager() override {
+    void TerminateSession(const std::string& path, Answered a) override {
+        Answer("Terminate(" + path + ")", "Terminate", {}, std::move(a));
+    }
+    void LogOutThroughSessionManager(Answered a) override {
         if (!sessionManagerPresent) {
             calls.push_back("SessionManager: none");
-            return BusAnswer::Error("no session manager on the session bus");
+            return Deliver(BusAnswer::Error("no session manager on the session bus"), std::move(a));
         }
-        return Answer("SessionManager.Logout", "SessionManager");
+        Answer("SessionManager.Logout", "SessionManager", {}, std::move(a));
+    }
+
+    // Lets the answers go; returns how many calls had to wait for their answer.
+    int AnswerAll() {
+        int waited = 0;
+        while (!queue_.empty()) {
+            auto [answer, answered] = std::move(queue_.front());
+            queue_.erase(queue_.begin());
+            ++waited;
+            answered(answer);
+        }
+        return waited;
     }
 
 private:
-    BusAnswer Answer(std::string call, const std::string& method, std::string value = {}) {
+    void Answer(std::string call, const std::string& method, std::string value, Answered answered) {
         calls.push_back(std::move(call));
-        if (refuse.count(method)) return BusAnswer::Error("org.freedesktop.login1.BlockedByInhibitorLock: Operation inhibited\nby \"x\"");
-        return BusAnswer::Value(std::move(value));
+        if (refuse.count(method)) {
+            return Deliver(BusAnswer::Error("org.freedesktop.login1.BlockedByInhibitorLock: Operation inhibited\nby \"x\""),
+                           std::move(answered));
+        }
+        Deliver(BusAnswer::Value(std::move(value)), std::move(answered));
     }
+    void Deliver(BusAnswer answer, Answered answered) {
+        if (deferred) queue_.emplace_back(std::move(answer), std::move(answered));
+        else answered(answer);
+    }
+    std::vector<std::pair<BusAnswer, Answered>> queue_;
 };
 
 using Strings = std::vector<std::string>;
@@ -81,6 +111,21 @@ TEST(EndSessionThroughLogind, EachActionAndForceModeMakesItsCalls) {
         EXPECT_TRUE(EndSessionThroughLogind(c.request, calls, 4242, diagnostics).accepted);
         EXPECT_EQ(calls.calls, c.calls);
         EXPECT_EQ(diagnostics.str(), "");
+
+        // The same calls when each answer comes later: the next call waits for it, and the
+        // result comes only with the last answer.
+        FakeSessionEndCalls later;
+        later.deferred = true;
+        later.canHalt = c.canHalt;
+        later.sessionManagerPresent = c.sessionManager;
+        std::optional<SessionEndResult> result;
+        EndSessionThroughLogind(c.request, later, 4242, diagnostics, [&](const SessionEndResult& r) { result = r; });
+        EXPECT_EQ(later.calls.size(), 1u) << "one call at a time";
+        EXPECT_FALSE(result) << "no result before logind answered";
+        EXPECT_EQ(later.AnswerAll(), static_cast<int>(c.calls.size()));
+        EXPECT_EQ(later.calls, c.calls);
+        ASSERT_TRUE(result);
+        EXPECT_TRUE(result->accepted);
     }
 }
 
@@ -132,6 +177,48 @@ TEST(EndSessionThroughLogind, AFailedHaltQueryMeansPowerOff) {
     std::ostringstream diagnostics;
     EXPECT_TRUE(EndSessionThroughLogind({PowerAction::Shutdown}, calls, 9, diagnostics).accepted);
     EXPECT_EQ(calls.calls, (Strings{"CanHalt()", "PowerOff(false)"}));
+}
+
+// What logind says before the time comes, asked with the call the action would make.
+TEST(AskOutlookThroughLogind, AsksTheCallTheActionWouldMakeAndReadsItsAnswer) {
+    struct Case {
+        const char* what;
+        PowerAction action;
+        std::string canHalt, canPowerOff, canReboot;
+        Strings calls;
+        std::optional<SessionEndOutlook> outlook;
+    };
+    using enum SessionEndOutlook;
+    const Case cases[] = {
+        {"power off allowed", PowerAction::PowerOff, "no", "yes", "no", {"CanPowerOff()"}, Allowed},
+        {"power off needs a password", PowerAction::PowerOff, "yes", "challenge", "yes", {"CanPowerOff()"}, NeedsPassword},
+        {"power off not allowed", PowerAction::PowerOff, "yes", "no", "yes", {"CanPowerOff()"}, NotAllowed},
+        {"reboot not available", PowerAction::Reboot, "yes", "yes", "na", {"CanReboot()"}, NotAllowed},
+        {"shut down by halting", PowerAction::Shutdown, "yes", "no", "no", {"CanHalt()"}, Allowed},
+        {"shut down by powering off", PowerAction::Shutdown, "challenge", "challenge", "yes",
+         {"CanHalt()", "CanPowerOff()"}, NeedsPassword},
+        {"an answer logind never gives", PowerAction::PowerOff, "yes", "maybe", "yes", {"CanPowerOff()"}, std::nullopt},
+        {"log off: nothing to ask", PowerAction::LogOff, "no", "no", "no", {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSessionEndCalls calls;
+        calls.deferred = true;
+        calls.canHalt = c.canHalt;
+        calls.canPowerOff = c.canPowerOff;
+        calls.canReboot = c.canReboot;
+        std::vector<SessionEndOutlook> told;
+        AskOutlookThroughLogind({c.action}, calls, [&](SessionEndOutlook o) { told.push_back(o); });
+        EXPECT_TRUE(told.empty()) << "told only once logind answered";
+        calls.AnswerAll();
+        EXPECT_EQ(calls.calls, c.calls);
+        EXPECT_EQ(told, c.outlook ? std::vector{*c.outlook} : std::vector<SessionEndOutlook>{});
+    }
+    FakeSessionEndCalls failing;
+    failing.refuse = {"CanPowerOff"};
+    bool toldAnything = false;
+    AskOutlookThroughLogind({PowerAction::PowerOff}, failing, [&](SessionEndOutlook) { toldAnything = true; });
+    EXPECT_FALSE(toldAnything) << "an error tells nothing";
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "platform/qt/dbus_session_calls.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QStringList>
 #include <QVariant>
 
 namespace brellix::platform::qt {
@@ -31,6 +33,10 @@ QList<SessionManagerLogout> KnownSessionManagers() {
     };
 }
 
+QDBusMessage NoBus(const QDBusConnection& bus) {
+    return QDBusMessage::createError("no bus: " + bus.lastError().name(), bus.lastError().message());
+}
+
 }  // namespace
 
 QDBusMessage LogindManagerCall(const char* method) {
@@ -49,48 +55,69 @@ BusAnswer AnswerOf(const QDBusMessage& reply) {
     return BusAnswer::Value(first.toString().toStdString());
 }
 
-BusAnswer DbusSessionEndCalls::Call(const QDBusConnection& bus, const QDBusMessage& message) {
-    if (!bus.isConnected()) {
-        return BusAnswer::Error(("no bus: " + bus.lastError().name() + ": " + bus.lastError().message()).toStdString());
-    }
-    return AnswerOf(bus.call(message, QDBus::Block));
+void DbusSessionEndCalls::Send(const QDBusConnection& bus, const QDBusMessage& message,
+                               std::function<void(const QDBusMessage&)> replied) {
+    if (!bus.isConnected()) return replied(NoBus(bus));
+    if (waiting_ == Waiting::Block) return replied(bus.call(message, QDBus::Block));
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), &pending_);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &pending_,
+                     [watcher, replied = std::move(replied)] {
+                         watcher->deleteLater();
+                         replied(watcher->reply());
+                     });
 }
 
-BusAnswer DbusSessionEndCalls::NonInteractive(const char* method) {
+void DbusSessionEndCalls::Call(const QDBusConnection& bus, const QDBusMessage& message, Answered answered) {
+    Send(bus, message, [answered = std::move(answered)](const QDBusMessage& reply) { answered(AnswerOf(reply)); });
+}
+
+void DbusSessionEndCalls::NonInteractive(const char* method, Answered answered) {
     QDBusMessage message = LogindManagerCall(method);
     message << false;
-    return Call(QDBusConnection::systemBus(), message);
+    Call(QDBusConnection::systemBus(), message, std::move(answered));
 }
 
-BusAnswer DbusSessionEndCalls::PowerOff() { return NonInteractive("PowerOff"); }
-BusAnswer DbusSessionEndCalls::Reboot() { return NonInteractive("Reboot"); }
-BusAnswer DbusSessionEndCalls::Halt() { return NonInteractive("Halt"); }
+void DbusSessionEndCalls::Query(const char* method, Answered answered) {
+    Call(QDBusConnection::systemBus(), LogindManagerCall(method), std::move(answered));
+}
 
-BusAnswer DbusSessionEndCalls::CanHalt() { return Call(QDBusConnection::systemBus(), LogindManagerCall("CanHalt")); }
+void DbusSessionEndCalls::PowerOff(Answered answered) { NonInteractive("PowerOff", std::move(answered)); }
+void DbusSessionEndCalls::Reboot(Answered answered) { NonInteractive("Reboot", std::move(answered)); }
+void DbusSessionEndCalls::Halt(Answered answered) { NonInteractive("Halt", std::move(answered)); }
+void DbusSessionEndCalls::CanPowerOff(Answered answered) { Query("CanPowerOff", std::move(answered)); }
+void DbusSessionEndCalls::CanReboot(Answered answered) { Query("CanReboot", std::move(answered)); }
+void DbusSessionEndCalls::CanHalt(Answered answered) { Query("CanHalt", std::move(answered)); }
 
-BusAnswer DbusSessionEndCalls::GetSessionByPID(std::uint32_t pid) {
+void DbusSessionEndCalls::GetSessionByPID(std::uint32_t pid, Answered answered) {
     QDBusMessage message = LogindManagerCall("GetSessionByPID");
     message << static_cast<uint>(pid);
-    return Call(QDBusConnection::systemBus(), message);
+    Call(QDBusConnection::systemBus(), message, std::move(answered));
 }
 
-BusAnswer DbusSessionEndCalls::TerminateSession(const std::string& sessionPath) {
+void DbusSessionEndCalls::TerminateSession(const std::string& sessionPath, Answered answered) {
     const QDBusMessage message = QDBusMessage::createMethodCall(
         kLogindService, QString::fromStdString(sessionPath), "org.freedesktop.login1.Session", "Terminate");
-    return Call(QDBusConnection::systemBus(), message);
+    Call(QDBusConnection::systemBus(), message, std::move(answered));
 }
 
-BusAnswer DbusSessionEndCalls::LogOutThroughSessionManager() {
+// The names on the session bus first, then the first known session manager among them.
+void DbusSessionEndCalls::LogOutThroughSessionManager(Answered answered) {
     const QDBusConnection session = QDBusConnection::sessionBus();
-    if (!session.isConnected() || !session.interface()) return BusAnswer::Error("no session bus");
-    for (const SessionManagerLogout& manager : KnownSessionManagers()) {
-        if (!session.interface()->isServiceRegistered(manager.service).value()) continue;
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(manager.service, manager.path, manager.interface, manager.method);
-        message.setArguments(manager.arguments);
-        return Call(session, message);
-    }
-    return BusAnswer::Error("no session manager on the session bus");
+    if (!session.isConnected()) return answered(BusAnswer::Error("no session bus"));
+    const QDBusMessage listNames = QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                                  "org.freedesktop.DBus", "ListNames");
+    Send(session, listNames, [this, session, answered = std::move(answered)](const QDBusMessage& reply) {
+        const QStringList names =
+            reply.arguments().isEmpty() ? QStringList() : reply.arguments().constFirst().toStringList();
+        for (const SessionManagerLogout& manager : KnownSessionManagers()) {
+            if (!names.contains(manager.service)) continue;
+            QDBusMessage message =
+                QDBusMessage::createMethodCall(manager.service, manager.path, manager.interface, manager.method);
+            message.setArguments(manager.arguments);
+            return Call(session, message, answered);
+        }
+        answered(BusAnswer::Error("no session manager on the session bus"));
+    });
 }
 
 }  // namespace brellix::platform::qt

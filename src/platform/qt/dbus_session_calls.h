@@ -4,6 +4,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QObject>
+#include <functional>
 
 #include "platform/qt/logind_exit.h"
 
@@ -21,18 +23,31 @@ BusAnswer AnswerOf(const QDBusMessage& reply);
 
 class DbusSessionEndCalls : public SessionEndCalls {
 public:
-    BusAnswer PowerOff() override;
-    BusAnswer Reboot() override;
-    BusAnswer Halt() override;
-    BusAnswer CanHalt() override;
-    BusAnswer GetSessionByPID(std::uint32_t pid) override;
-    BusAnswer TerminateSession(const std::string& sessionPath) override;
-    BusAnswer LogOutThroughSessionManager() override;
+    // Waiting: each call blocks until its answer (a process with no event loop, the command
+    // line). Otherwise answers come through the event loop of the calling thread; calls still
+    // unanswered when this object goes are forgotten.
+    enum class Waiting { Block, Later };
+    explicit DbusSessionEndCalls(Waiting waiting = Waiting::Block) : waiting_(waiting) {}
+
+    void PowerOff(Answered answered) override;
+    void Reboot(Answered answered) override;
+    void Halt(Answered answered) override;
+    void CanPowerOff(Answered answered) override;
+    void CanReboot(Answered answered) override;
+    void CanHalt(Answered answered) override;
+    void GetSessionByPID(std::uint32_t pid, Answered answered) override;
+    void TerminateSession(const std::string& sessionPath, Answered answered) override;
+    void LogOutThroughSessionManager(Answered answered) override;
 
 private:
-    static BusAnswer Call(const QDBusConnection& bus, const QDBusMessage& message);
+    void Send(const QDBusConnection& bus, const QDBusMessage& message, std::function<void(const QDBusMessage&)> replied);
+    void Call(const QDBusConnection& bus, const QDBusMessage& message, Answered answered);
     // Manager.<method>(false): the power calls all take only "interactive".
-    BusAnswer NonInteractive(const char* method);
+    void NonInteractive(const char* method, Answered answered);
+    void Query(const char* method, Answered answered);
+
+    Waiting waiting_;
+    QObject pending_;  // parent of the watchers of unanswered calls
 };
 
 }  // namespace brellix::platform::qt

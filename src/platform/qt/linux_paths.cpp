@@ -56,4 +56,10 @@ std::string InstanceLockPath(const std::optional<std::string>& runtimeDirectory,
     return "/tmp/brellix-" + std::to_string(userId) + "-session-" + session + ".lock";
 }
 
+std::string WakeSocketPath(const std::string& lockPath) {
+    const std::string suffix = ".lock";
+    const bool locked = lockPath.size() > suffix.size() && lockPath.ends_with(suffix);
+    return (locked ? lockPath.substr(0, lockPath.size() - suffix.size()) : lockPath) + ".wake";
+}
+
 }  // namespace brellix::platform::qt

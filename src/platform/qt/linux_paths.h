@@ -31,4 +31,7 @@ std::string ChooseSettingsDirectory(const SettingsPlace& place);
 std::string InstanceLockPath(const std::optional<std::string>& runtimeDirectory,
                              const std::optional<std::string>& sessionId, unsigned userId);
 
+// The socket on which the lock's holder hears a second start: beside the lock, named alike.
+std::string WakeSocketPath(const std::string& lockPath);
+
 }  // namespace brellix::platform::qt

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/bus_types.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/qt/qt_os.h"
 
@@ -23,6 +24,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Backends> CreateBackends(int& argc, char** argv) { return std::make_unique<QtBackends>(argc, argv); }
+std::unique_ptr<Backends> CreateBackends(int& argc, char** argv) {
+    RegisterBusTypes();
+    return std::make_unique<QtBackends>(argc, argv);
+}
 
 }  // namespace brellix::platform::qt

@@ -123,6 +123,7 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
         icon_, trayMenu_.get(), [this](TrayEvent event) { RaiseTrayEvent(event); },
         [this] { if (loaded_) events_->OnTrayCameBack(); });
     sessionEnd_ = std::make_unique<SessionEndWatch>([this] { EndSession(); }, [this] { QuitMessageLoop(); });
+    if (applicationReady_) applicationReady_();
     loaded_ = true;
     events.OnLoad();
 }
@@ -429,6 +430,22 @@ void QtForms::PopupMenu(int menuId) {
     if (!loaded_ || !popup_) return;
     RaiseClick(menuId);
     popup_->exec(QCursor::pos());
+}
+
+void QtForms::RaiseSessionEndAnswered(const SessionEndResult& result) {
+    if (loaded_) events_->OnSessionEndAnswered(result);
+}
+
+void QtForms::RaiseSessionEndOutlook(SessionEndRequest request, SessionEndOutlook outlook) {
+    if (loaded_) events_->OnSessionEndOutlook(request, outlook);
+}
+
+void QtForms::RaiseNotificationAnswered(NotificationAnswer answer) {
+    if (loaded_) events_->OnNotificationAnswered(answer);
+}
+
+void QtForms::RaiseWakeRequested() {
+    if (loaded_) events_->OnWakeRequested();
 }
 
 QtForms::Control* QtForms::Find(int id) {

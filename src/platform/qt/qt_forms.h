@@ -86,6 +86,13 @@ public:
     QAction* MenuAction(int id) const;
     QMenu* Popup() const { return popup_.get(); }
     FormWindow* MainWidget() const { return window_.get(); }
+    // Called on Load once the application object exists, before OnLoad.
+    void SetOnApplicationReady(std::function<void()> ready) { applicationReady_ = std::move(ready); }
+    // The system's later answers, raised on the UI thread while the window is loaded.
+    void RaiseSessionEndAnswered(const SessionEndResult& result);
+    void RaiseSessionEndOutlook(SessionEndRequest request, SessionEndOutlook outlook);
+    void RaiseNotificationAnswered(NotificationAnswer answer);
+    void RaiseWakeRequested();
 
     // Qt's logical pixels are 96-DPI pixels; the device pixel ratio scales the whole window.
     static constexpr float kTwipsPerLogicalPixel = 15.0f;
@@ -131,6 +138,7 @@ private:
     std::unique_ptr<QMenu> trayMenu_;        // drawn by a D-Bus tray; the same actions
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<SessionEndWatch> sessionEnd_;
+    std::function<void()> applicationReady_;
     float left_ = 0, top_ = 0;               // twips, as last set
     WindowState hiddenState_ = WindowState::Normal;  // the state a hidden window shows in
 };

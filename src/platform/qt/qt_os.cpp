@@ -21,8 +21,10 @@
 
 #include "platform/profile_file.h"
 #include "platform/qt/dbus_session_calls.h"
+#include "platform/qt/desktop_notifier.h"
 #include "platform/qt/linux_paths.h"
 #include "platform/qt/qt_forms.h"
+#include "platform/qt/wake_channel.h"
 
 namespace brellix::platform::qt {
 
@@ -54,10 +56,25 @@ timespec Now(clockid_t clock) {
 
 void FdCloser::operator()(int fd) const { ::close(fd); }
 
-QtOs::QtOs(std::vector<std::string> arguments, QtForms& forms) : arguments_(std::move(arguments)), forms_(forms) {}
+QtOs::QtOs(std::vector<std::string> arguments, QtForms& forms) : arguments_(std::move(arguments)), forms_(forms) {
+    // The instance that holds the lock hears second starts once it has an event loop.
+    forms_.SetOnApplicationReady([this] {
+        if (!instanceLock_) return;
+        wakeListener_ = std::make_unique<WakeListener>(WakeSocketPath(LockPath()), [this] { forms_.RaiseWakeRequested(); });
+    });
+}
+
+// A notification still unsent at exit (the settings could not be stored) goes out before the end.
+QtOs::~QtOs() {
+    if (notifier_) notifier_->Flush();
+}
+
+std::string QtOs::LockPath() const {
+    return InstanceLockPath(Environment("XDG_RUNTIME_DIR"), Environment("XDG_SESSION_ID"), getuid());
+}
 
 bool QtOs::AnotherInstanceRunning() {
-    const std::string path = InstanceLockPath(Environment("XDG_RUNTIME_DIR"), Environment("XDG_SESSION_ID"), getuid());
+    const std::string path = LockPath();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     // No lock file can be made: better one instance too many than none at all.
     if (fd < 0) return false;
@@ -82,20 +99,70 @@ std::wstring QtOs::ExecutablePath() {
 
 void QtOs::ReportOnTerminal(std::wstring_view line) { std::cerr << "brellix: " << Utf8(line) << '\n'; }
 
-void QtOs::WakeRunningInstance() {}
+void QtOs::WakeRunningInstance() { SendWakeRequest(WakeSocketPath(LockPath())); }
 
-std::optional<SessionEndResult> QtOs::StartSessionEnd(SessionEndRequest request) { return EndSession(request); }
+DbusSessionEndCalls& QtOs::CallsAnsweredLater() {
+    if (!callsAnsweredLater_) {
+        callsAnsweredLater_ = std::make_unique<DbusSessionEndCalls>(DbusSessionEndCalls::Waiting::Later);
+    }
+    return *callsAnsweredLater_;
+}
 
-void QtOs::AskSessionEndOutlook(SessionEndRequest) {}
+// The window keeps answering while logind thinks: the answer comes through the event loop.
+std::optional<SessionEndResult> QtOs::StartSessionEnd(SessionEndRequest request) {
+    struct Start {
+        bool returned = false;
+        std::optional<SessionEndResult> atOnce;
+    };
+    const auto start = std::make_shared<Start>();
+    EndSessionThroughLogind(request, CallsAnsweredLater(), static_cast<std::uint32_t>(getpid()), std::cerr,
+                            [this, start](const SessionEndResult& result) {
+                                if (!start->returned) start->atOnce = result;
+                                else forms_.RaiseSessionEndAnswered(result);
+                            });
+    start->returned = true;
+    return start->atOnce;
+}
 
-bool QtOs::TrayIconPresent(WindowHandle) { return true; }
+void QtOs::AskSessionEndOutlook(SessionEndRequest request) {
+    AskOutlookThroughLogind(request, CallsAnsweredLater(), [this, request](SessionEndOutlook outlook) {
+        forms_.RaiseSessionEndOutlook(request, outlook);
+    });
+}
 
-void QtOs::Notify(WindowHandle, const Notification&) {}
+bool QtOs::TrayIconPresent(WindowHandle window) {
+    return window == forms_.Handle() && forms_.Tray() && forms_.Tray()->Present();
+}
 
-void QtOs::WithdrawNotification(WindowHandle) {}
+void QtOs::Notify(WindowHandle window, const Notification& notification) {
+    if (window != forms_.Handle()) return;
+    if (!notifier_) {
+        notifier_ = std::make_unique<DesktopNotifier>(
+            [this](NotificationAnswer answer) { forms_.RaiseNotificationAnswered(answer); },
+            [this](const Notification& unsent) { ShowWithoutNotificationServer(unsent); });
+        if (forms_.Tray()) forms_.Tray()->onMessageClicked = [this] { forms_.RaiseNotificationAnswered(NotificationAnswer::Opened); };
+    }
+    notifier_->Notify(notification);
+}
+
+// No notification server: the tray icon's message, else the window itself.
+void QtOs::ShowWithoutNotificationServer(const Notification& notification) {
+    TrayIcon* tray = forms_.Tray();
+    if (tray && tray->ShowMessage(QString::fromStdWString(notification.title), QString::fromStdWString(notification.body))) {
+        return;
+    }
+    if (!forms_.IsLoaded()) return;
+    if (forms_.GetWindowState() == WindowState::Minimized) forms_.SetWindowState(WindowState::Normal);
+    forms_.Show();
+    BringToFront(forms_.Handle());
+}
+
+void QtOs::WithdrawNotification(WindowHandle window) {
+    if (window == forms_.Handle() && notifier_) notifier_->Withdraw();
+}
 
 SessionEndResult QtOs::EndSession(SessionEndRequest request) {
-    DbusSessionEndCalls calls;
+    DbusSessionEndCalls calls(DbusSessionEndCalls::Waiting::Block);
     return EndSessionThroughLogind(request, calls, static_cast<std::uint32_t>(getpid()), std::cerr);
 }
 

@@ -2,6 +2,7 @@
 // profile code, the tray and window placement through the Qt window.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 namespace brellix::platform::qt {
 
 class QtForms;
+class DbusSessionEndCalls;
+class DesktopNotifier;
+class WakeListener;
 
 struct FdCloser {
     static constexpr int Invalid() { return -1; }
@@ -22,6 +26,7 @@ class QtOs : public Os {
 public:
     // arguments: argv as the program was started, in the locale's encoding.
     QtOs(std::vector<std::string> arguments, QtForms& forms);
+    ~QtOs() override;
 
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
@@ -56,9 +61,17 @@ public:
     std::int64_t WallClockMilliseconds() override;
 
 private:
+    std::string LockPath() const;
+    DbusSessionEndCalls& CallsAnsweredLater();
+    void ShowWithoutNotificationServer(const Notification& notification);
+
     std::vector<std::string> arguments_;
     QtForms& forms_;
     UniqueFd instanceLock_;  // held, locked, for the life of the process
+    // Made on first use, once the application object exists; gone before it.
+    std::unique_ptr<DbusSessionEndCalls> callsAnsweredLater_;
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::unique_ptr<WakeListener> wakeListener_;
 };
 
 }  // namespace brellix::platform::qt

@@ -44,8 +44,10 @@ TrayIcon::TrayIcon(QIcon icon, QMenu* trayMenu, std::function<void(TrayEvent)> n
       trayMenu_(trayMenu),
       notify_(std::move(notify)),
       trayAppeared_(std::move(trayAppeared)),
-      watcher_(kWatcherService, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
+      watcher_(kWatcherService, QDBusConnection::sessionBus(),
+               QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration) {
     connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { OnWatcherRegistered(); });
+    connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] { watcherGone_ = true; });
     wait_.setSingleShot(true);
     wait_.setInterval(kWaitForWatcherMs);
     connect(&wait_, &QTimer::timeout, this, [this] { OnWaitOver(); });
@@ -104,6 +106,9 @@ void TrayIcon::Create(bool statusNotifier) {
             if (event != TrayEvent::None) notify_(event);
         },
         Qt::QueuedConnection);
+    connect(icon_, &QSystemTrayIcon::messageClicked, this, [this] {
+        if (onMessageClicked) onMessageClicked();
+    });
     icon_->show();
 }
 
@@ -115,7 +120,9 @@ bool TrayIcon::Add(const QString& tip) {
         // Shown anew, a D-Bus icon registers again with a watcher that came back.
         icon_->hide();
         icon_->show();
-        if (statusNotifier_ || XEmbedTrayPresent()) return true;
+        // A D-Bus icon is shown by a watcher that came back (OnWatcherRegistered tells when).
+        if (statusNotifier_) return !watcherGone_;
+        if (XEmbedTrayPresent()) return true;
         xembedPoll_.start();  // Qt docks the icon once a tray appears
         return false;
     }
@@ -141,7 +148,21 @@ bool TrayIcon::Remove() {
     return true;
 }
 
+// Qt keeps an icon "visible" after its tray died: the tray itself is asked.
+bool TrayIcon::Present() const {
+    if (!icon_ || !icon_->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    return statusNotifier_ ? !watcherGone_ : XEmbedTrayPresent();
+}
+
+// A D-Bus icon's message goes to the notification server, which is what was missing.
+bool TrayIcon::ShowMessage(const QString& title, const QString& body) {
+    if (statusNotifier_ || !Present()) return false;
+    icon_->showMessage(title, body, image_);
+    return true;
+}
+
 void TrayIcon::OnWatcherRegistered() {
+    watcherGone_ = false;
     if (!wanted_ || (icon_ && !statusNotifier_)) return;  // an XEmbed icon cannot move to D-Bus
     wait_.stop();
     trayAppeared_();

@@ -32,6 +32,11 @@ public:
     // hidden window, so it must not hide it.
     bool Add(const QString& tip);
     bool Remove();
+    // True while a tray shows the icon: the tray may have gone away since it was added.
+    bool Present() const;
+    // A message from an XEmbed icon (false for a D-Bus one); a click on it calls onMessageClicked.
+    bool ShowMessage(const QString& title, const QString& body);
+    std::function<void()> onMessageClicked;
 
     static bool WatcherPresent();
     static bool XEmbedTrayPresent();
@@ -48,6 +53,7 @@ private:
     std::function<void()> trayAppeared_;
     QSystemTrayIcon* icon_ = nullptr;  // a child of this object, made once, hidden when removed
     bool statusNotifier_ = false;
+    bool watcherGone_ = false;  // the D-Bus tray's watcher left the bus after the icon was made
     bool wanted_ = false;
     QString tip_;
     QDBusServiceWatcher watcher_;
