@@ -5,6 +5,8 @@
 #include "platform/win32/handles.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace brellix::platform::win32 {
 
@@ -16,6 +18,9 @@ unsigned ExitWindowsFlags(SessionEndRequest request);
 
 class Win32Os : public Os {
 public:
+    // mainWindowClass: the class of the program's window, which a second start wakes.
+    explicit Win32Os(std::wstring_view mainWindowClass = {}) : mainWindowClass_(mainWindowClass) {}
+
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
@@ -39,7 +44,9 @@ public:
 
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
+    // The shell still knows the icon.
     bool TrayIconPresent(WindowHandle window) override;
+    // The icon's balloon; without an icon to carry it, the window itself comes back.
     void Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
@@ -54,6 +61,7 @@ public:
     std::int64_t WallClockMilliseconds() override;
 
 private:
+    std::wstring mainWindowClass_;
     UniqueHandle singleInstanceMutex_;  // held for the life of the process
 };
 
