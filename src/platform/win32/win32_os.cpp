@@ -115,7 +115,7 @@ void Win32Os::AskSessionEndOutlook(SessionEndRequest) {}
 // Modifying nothing succeeds exactly while the shell knows the icon.
 bool Win32Os::TrayIconPresent(WindowHandle window) {
     NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
 }
 
 void Win32Os::Notify(WindowHandle window, const Notification& notification) {
@@ -127,14 +127,14 @@ void Win32Os::Notify(WindowHandle window, const Notification& notification) {
     CopyCut(notification.body.empty() ? std::wstring_view(L" ") : notification.body, data.szInfo);
     data.hBalloonIcon = SmallIconOf(owner);
     data.dwInfoFlags = data.hBalloonIcon ? NIIF_USER : NIIF_INFO;
-    if (::Shell_NotifyIconW(NIM_MODIFY, &data)) return;
+    if (notifyIcon_(NIM_MODIFY, &data)) return;
     // The shell lost the icon (it restarted, or the program took the icon away as it ends): the icon
     // comes back to carry the balloon, which then outlives the program.
     data.uFlags |= NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = SmallIconOf(owner);
     ::GetWindowTextW(owner, data.szTip, static_cast<int>(std::size(data.szTip)));
-    if (::Shell_NotifyIconW(NIM_ADD, &data)) return;
+    if (notifyIcon_(NIM_ADD, &data)) return;
     // No tray at all: the window is the one place left to tell the user, as if the balloon had been
     // clicked. A warning brings the window up with the focus on the way to disarm, which is what a
     // user about to lose the session needs rather than nothing at all.
@@ -145,7 +145,7 @@ void Win32Os::Notify(WindowHandle window, const Notification& notification) {
 void Win32Os::WithdrawNotification(WindowHandle window) {
     NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
     data.uFlags = NIF_INFO;
-    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    notifyIcon_(NIM_MODIFY, &data);
 }
 
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
@@ -180,12 +180,12 @@ bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
     const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), tipLength, data.szTip);
     data.szTip[tipLength] = L'\0';
-    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return notifyIcon_(NIM_ADD, &data) != FALSE;
 }
 
 bool Win32Os::RemoveTrayIcon(WindowHandle window) {
     NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
-    return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+    return notifyIcon_(NIM_DELETE, &data) != FALSE;
 }
 
 bool Win32Os::KeepOnTop(WindowHandle window) {

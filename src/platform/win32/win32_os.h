@@ -4,6 +4,9 @@
 #include "platform/os.h"
 #include "platform/win32/handles.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,8 +21,12 @@ unsigned ExitWindowsFlags(SessionEndRequest request);
 
 class Win32Os : public Os {
 public:
+    // The shell's one call for the icon and its balloon; tests hand in their own to script the shell.
+    using NotifyIconCall = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
     // mainWindowClass: the class of the program's window, which a second start wakes.
-    explicit Win32Os(std::wstring_view mainWindowClass = {}) : mainWindowClass_(mainWindowClass) {}
+    explicit Win32Os(std::wstring_view mainWindowClass = {}, NotifyIconCall notifyIcon = ::Shell_NotifyIconW)
+        : mainWindowClass_(mainWindowClass), notifyIcon_(notifyIcon) {}
 
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
@@ -62,6 +69,7 @@ public:
 
 private:
     std::wstring mainWindowClass_;
+    NotifyIconCall notifyIcon_;
     UniqueHandle singleInstanceMutex_;  // held for the life of the process
 };
 
