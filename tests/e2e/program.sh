@@ -84,7 +84,9 @@ Second=0
 AMPM=PM
 [Position]
 Left=1500
-Top=1200"
+Top=1200
+[Warning]
+Seconds=60"
 
 # --- The end of the session: agreed to, settings stored ---
 install_brellix ""
