@@ -68,8 +68,10 @@ drv close
 target="$(picker cboHour):$(picker cboMinute):$(picker cboSecond) $(picker cboAMPM)"
 wait_balloon "Brellix 将于 $target 注销。" 6 && e2e_pass "armed with less than the warning's seconds left: a balloon names the time and the action" \
   || e2e_fail "the warning balloon for $target: $(drv balloon 100 | tr '\n' ' ')"
+hidden=$(field visible)
 drv tray 0x405
-drv wait-visible 1 2000 && e2e_pass "a click on the balloon shows the window" || e2e_fail "a click on the balloon shows the window"
+drv wait-visible 1 2000
+e2e_expect_eq "a click on the balloon shows the hidden window" "$hidden -> $(field visible)" "visible=0 -> visible=1"
 e2e_expect_eq "a click on the warning puts the focus on 取消" "$(drv focus)" "focus=btnTurnOFF"
 shown_before=$(drv balloon 100 | tail -1)
 drv click 9
@@ -96,8 +98,9 @@ e2e_expect_eq "closing with no tray minimises" "$(drv dump | grep -E '^(visible|
   "visible=1 minimized=1 "
 choose_time_ahead 12
 drv click 10
-e2e_wait_for '[ "$(field minimized)" == "minimized=0" ]' 8 && e2e_pass "with no tray the warning restores the window" \
-  || e2e_fail "with no tray the warning restores the window"
+shown() { drv dump | grep -E '^(visible|minimized)=' | tr '\n' ' '; }
+e2e_wait_for '[ "$(shown)" == "visible=1 minimized=0 " ]' 8 && e2e_pass "with no tray the warning restores the window" \
+  || e2e_fail "with no tray the warning restores the window: $(shown)"
 e2e_expect_eq "with no tray the warning puts the focus on 取消" "$(drv focus)" "focus=btnTurnOFF"
 drv click 9
 drv end-refusing
