@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "win32_forms_fixture.h"
-#include "win32_test_support.h"
 
 namespace brellix::platform::win32::test {
 namespace {
@@ -141,12 +140,6 @@ TEST_F(Telling, TheShellsClickAndTheExactWakeRequestReachTheProgram) {
         Settle();
         EXPECT_EQ(recorder.events, c.events) << c.message << " " << c.wParam << " " << c.lParam;
     }
-}
-
-TEST_F(Telling, ASecondProcessWakesTheWindowOfTheProgramsClass) {
-    EXPECT_EQ(brellix::test::RunSelf(L"--probe-wake"), 0);
-    WaitForEvents(1);
-    EXPECT_EQ(recorder.events, std::vector<std::string>{"WakeRequested"});
 }
 
 }  // namespace

@@ -7,17 +7,11 @@
 #include <cwchar>
 
 #include "platform/win32/win32_os.h"
-#include "ui/main_window_design.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"--probe-single-instance") == 0) {
         brellix::platform::win32::Win32Os os;
         return os.AnotherInstanceRunning() ? 10 : 11;
-    }
-    if (argc == 2 && std::wcscmp(argv[1], L"--probe-wake") == 0) {
-        brellix::platform::win32::Win32Os os(brellix::ui::kWindowClass);
-        os.WakeRunningInstance();
-        return 0;
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
