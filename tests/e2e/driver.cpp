@@ -97,6 +97,7 @@ int Dump(HWND window) {
     Out(Format(L"visible=%d", IsWindowVisible(window) ? 1 : 0));
     Out(Format(L"minimized=%d", IsIconic(window) ? 1 : 0));
     Out(Format(L"topmost=%d", (exStyle & WS_EX_TOPMOST) ? 1 : 0));
+    Out(Format(L"foreground=%d", GetForegroundWindow() == window ? 1 : 0));
     Out(Format(L"rect=%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom));
     for (const NamedControl& control : kControls) {
         HWND child = GetDlgItem(window, control.id);
@@ -134,6 +135,89 @@ bool IconPresent(HWND window) {
     data.hWnd = window;
     data.uID = kTrayIconId;
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// --- The shell's balloon, as the shell draws it: a balloon tooltip of the shell's process ---
+
+struct Balloon {
+    HWND window = nullptr;
+    std::wstring title, text;
+};
+
+HWND FindBalloonWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            if (_wcsicmp(ClassOf(window).c_str(), TOOLTIPS_CLASSW) != 0) return TRUE;
+            if (!(GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON) || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The title lives in the shell's process: asked for through a buffer there.
+std::wstring BalloonTitle(HWND balloon) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(balloon, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return L"<no access>";
+    constexpr DWORD kChars = 128;
+    auto* remote = static_cast<BYTE*>(
+        VirtualAllocEx(process, nullptr, sizeof(TTGETTITLE) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    std::wstring title = L"<no title>";
+    if (remote) {
+        TTGETTITLE request{sizeof request, 0, kChars, reinterpret_cast<WCHAR*>(remote + sizeof(TTGETTITLE))};
+        wchar_t text[kChars] = {};
+        if (WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+            WriteProcessMemory(process, request.pszTitle, text, sizeof text, nullptr)) {
+            SendMessageTimeoutW(balloon, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000,
+                                nullptr);
+            if (ReadProcessMemory(process, request.pszTitle, text, sizeof text - sizeof(wchar_t), nullptr)) title = text;
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return title;
+}
+
+Balloon ShownBalloon() {
+    Balloon balloon;
+    balloon.window = FindBalloonWindow();
+    if (!balloon.window) return balloon;
+    balloon.title = BalloonTitle(balloon.window);
+    balloon.text = TextOf(balloon.window);
+    return balloon;
+}
+
+// A shell that takes no icons: a window of the tray's class, first in z-order, that answers every
+// icon request with "no", as a crashed shell would (there, no window answers at all). It lives
+// until the time is up or until asked to close.
+constexpr wchar_t kRefusingTrayTitle[] = L"Brellix test: a tray that takes no icons";
+
+int RefuseIcons(DWORD milliseconds) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_COPYDATA) return FALSE;
+        if (message == WM_CLOSE) PostQuitMessage(0);
+        return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&windowClass);
+    HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, kRefusingTrayTitle,
+                                WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!tray) return 1;
+    SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetTimer(tray, 1, milliseconds, nullptr);
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) break;
+        DispatchMessageW(&message);
+    }
+    DestroyWindow(tray);
+    return 0;
 }
 
 // --- What a screen reader finds, through oleacc from this process ---
@@ -231,8 +315,9 @@ std::wstring FocusedControlName(HWND window) {
 
 int Usage() {
     Out(L"usage: driver wait-window MS | wait-gone MS | wait-title TEXT MS | wait-visible 0|1 MS | title | dump |"
-        L" click ID | rect ID | focus | choose ID INDEX | tray CODE | menu KEY | close | icon | drop-icon |"
-        L" taskbar-created | end-session | read-list ID | default-action ID CHILD");
+        L" click ID | rect ID | focus | choose ID INDEX | tray CODE | menu KEY | close | minimize | icon | drop-icon |"
+        L" taskbar-created | end-session | read-list ID | default-action ID CHILD | balloon MS | balloon-gone MS |"
+        L" refuse-icons MS | end-refusing | system-message CODE");
     return 2;
 }
 
@@ -246,6 +331,35 @@ int wmain(int argc, wchar_t** argv) {
     };
     if (command == L"wait-window") return WaitUntil(number(2, 10000), [] { return FindMainWindow() != nullptr; }) ? 0 : 1;
     if (command == L"wait-gone") return WaitUntil(number(2, 10000), [] { return FindMainWindow() == nullptr; }) ? 0 : 1;
+
+    // The shell's side: no window of the program needed.
+    if (command == L"balloon") {
+        // Waits for a balloon with text; prints what it says.
+        Balloon balloon;
+        WaitUntil(number(2, 10000), [&] { return !(balloon = ShownBalloon()).text.empty(); });
+        if (balloon.text.empty()) {
+            Out(L"balloon=none");
+            return 1;
+        }
+        Out(L"title=" + balloon.title);
+        Out(L"text=" + balloon.text);
+        return 0;
+    }
+    if (command == L"balloon-gone") return WaitUntil(number(2, 10000), [] { return !FindBalloonWindow(); }) ? 0 : 1;
+    if (command == L"refuse-icons") return RefuseIcons(number(2, 30000));
+    if (command == L"end-refusing") {
+        HWND tray = FindWindowW(L"Shell_TrayWnd", kRefusingTrayTitle);
+        if (tray) PostMessageW(tray, WM_CLOSE, 0, 0);
+        return WaitUntil(5000, [] { return !FindWindowW(L"Shell_TrayWnd", kRefusingTrayTitle); }) ? 0 : 1;
+    }
+    if (command == L"system-message") {
+        wchar_t text[512] = {};
+        DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      number(2, 0), 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+        while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) text[--length] = L'\0';
+        Out(text);
+        return 0;
+    }
 
     HWND window = nullptr;
     if (!WaitUntil(10000, [&] { return (window = FindMainWindow()) != nullptr; })) {
@@ -300,6 +414,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"close") {
         PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
+    }
+    if (command == L"minimize") {
+        PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return WaitUntil(5000, [&] { return IsIconic(window) != FALSE; }) ? 0 : 1;
     }
     if (command == L"icon") {
         Out(IconPresent(window) ? L"icon=1" : L"icon=0");

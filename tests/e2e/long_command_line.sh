@@ -45,6 +45,8 @@ AMPM=AM
 Left=0
 Top=0
 [Extra]
-Selected=1"
+Selected=1
+[Warning]
+Seconds=60"
 
 e2e_finish

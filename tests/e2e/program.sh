@@ -58,7 +58,7 @@ e2e_expect_eq "armed: the pickers are locked" "$(field cboHour)" "cboHour enable
 before=$(sha256sum "$INI")
 (cd "$EXE_DIR" && timeout 20 wine Brellix.exe shutdown > /dev/null 2>&1)
 second_status=$?
-e2e_expect_eq "a second start ends at once" "$second_status" "0"
+e2e_expect_eq "a second start with an action ends at once with status 2" "$second_status" "2"
 e2e_expect_eq "a second start changes no settings" "$(sha256sum "$INI")" "$before"
 app_ended && e2e_fail "the first instance runs on" || e2e_pass "the first instance runs on"
 
@@ -84,7 +84,9 @@ Second=0
 AMPM=PM
 [Position]
 Left=1500
-Top=1200"
+Top=1200
+[Warning]
+Seconds=60"
 
 # --- The end of the session: agreed to, settings stored ---
 install_brellix ""

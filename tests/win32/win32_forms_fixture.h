@@ -74,6 +74,10 @@ public:
     }
     void OnTrayCameBack() override { events.push_back("TrayCameBack"); }
     void OnEndSession() override { events.push_back("EndSession"); }
+    void OnNotificationAnswered(NotificationAnswer answer) override {
+        events.push_back(answer == NotificationAnswer::Opened ? "NotificationOpened" : "NotificationDisarm");
+    }
+    void OnWakeRequested() override { events.push_back("WakeRequested"); }
 };
 
 // The items the program fills in at load.

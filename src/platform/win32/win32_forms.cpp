@@ -1,6 +1,7 @@
 #include "platform/win32/win32_forms.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <climits>
@@ -64,6 +65,7 @@ void Win32Forms::Load(const FormSpec& spec, FormEvents& events) {
     }
     RegisterWindowClass();
     taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+    wakeMessage_ = ::RegisterWindowMessageW(kWakeMessageName);
     const std::wstring windowClass(spec_.windowClass);
     ::CreateWindowExW(kFormExStyle, windowClass.c_str(), spec_.caption.c_str(), kFormStyle, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
@@ -242,6 +244,10 @@ LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
     if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
         if (loaded_) events_->OnTrayCameBack();
+        return 0;
+    }
+    if (message == wakeMessage_ && wakeMessage_ != 0) {
+        if (loaded_ && wParam == kWakeRequest && lParam == 0) events_->OnWakeRequested();
         return 0;
     }
     switch (message) {
@@ -427,11 +433,12 @@ void Win32Forms::OnDestroy() {
 void Win32Forms::Unload() { RequestUnload(CloseReason::Program); }
 
 // The icon's mouse messages, as the shell reports them without a version set: a right click asks
-// for the menu, a double click shows the window.
+// for the menu, a double click shows the window, a click on the icon's balloon opens what it told.
 void Win32Forms::OnTrayCallback(UINT mouseMessage) {
     if (!loaded_) return;
     if (mouseMessage == WM_RBUTTONDOWN) events_->OnTrayMenuRequested();
     if (mouseMessage == WM_LBUTTONDBLCLK) events_->OnTrayActivated();
+    if (mouseMessage == NIN_BALLOONUSERCLICK) events_->OnNotificationAnswered(NotificationAnswer::Opened);
 }
 
 void Win32Forms::RequestUnload(CloseReason reason) {

@@ -27,6 +27,11 @@ namespace brellix::platform::win32 {
 // movement cannot pass for a tray notification.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 
+// A second start of the program asks the running window to come back with this registered message
+// and exactly these parameters; anything else under that name is ignored.
+inline constexpr wchar_t kWakeMessageName[] = L"Brellix.WakeRequest.7f3c2a61";
+inline constexpr WPARAM kWakeRequest = 0x7f3c2a61;
+
 inline constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 inline constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
 
@@ -164,6 +169,7 @@ private:
     HWND toolTip_ = nullptr;  // owned by the form, destroyed with it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     UINT taskbarCreatedMessage_ = 0;
+    UINT wakeMessage_ = 0;
     int defaultButton_ = 0;
     int cancelButton_ = 0;
     bool loaded_ = false;

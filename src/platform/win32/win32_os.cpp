@@ -29,6 +29,24 @@ NOTIFYICONDATAW TrayIconData(HWND window) {
     return data;
 }
 
+// Copies text into one of the structure's fixed fields; what does not fit ends in an ellipsis,
+// never in half a surrogate pair.
+template <std::size_t N>
+void CopyCut(std::wstring_view text, wchar_t (&field)[N]) {
+    std::size_t length = text.size();
+    if (length > N - 1) {
+        length = N - 2;
+        if (IS_HIGH_SURROGATE(text[length - 1])) --length;
+        std::copy_n(text.data(), length, field);
+        field[length++] = L'\u2026';
+    } else {
+        std::copy_n(text.data(), length, field);
+    }
+    field[length] = L'\0';
+}
+
+HICON SmallIconOf(HWND window) { return reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)); }
+
 // The system's own words for an error, without the line break it ends them with.
 std::wstring SystemMessage(DWORD error) {
     wchar_t text[512] = {};
@@ -74,7 +92,19 @@ std::wstring Win32Os::ExecutablePath() {
 // A GUI program has no terminal.
 void Win32Os::ReportOnTerminal(std::wstring_view) {}
 
-void Win32Os::WakeRunningInstance() {}
+// Only a window of the program's class on this desktop can be found, and the message means
+// nothing to anything else. The running instance may take the foreground from the program the user
+// started this one from, which holds it now.
+void Win32Os::WakeRunningInstance() {
+    if (mainWindowClass_.empty()) return;
+    const HWND window = ::FindWindowW(mainWindowClass_.c_str(), nullptr);
+    // Not there yet: the instance is still starting and shows its window anyway.
+    if (!window) return;
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    ::AllowSetForegroundWindow(owner);
+    ::PostMessageW(window, ::RegisterWindowMessageW(kWakeMessageName), kWakeRequest, 0);
+}
 
 // The privilege and the call return at once: the answer is there when the call returns.
 std::optional<SessionEndResult> Win32Os::StartSessionEnd(SessionEndRequest request) { return EndSession(request); }
@@ -82,11 +112,41 @@ std::optional<SessionEndResult> Win32Os::StartSessionEnd(SessionEndRequest reque
 // Windows cannot tell beforehand.
 void Win32Os::AskSessionEndOutlook(SessionEndRequest) {}
 
-bool Win32Os::TrayIconPresent(WindowHandle) { return true; }
+// Modifying nothing succeeds exactly while the shell knows the icon.
+bool Win32Os::TrayIconPresent(WindowHandle window) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
+}
 
-void Win32Os::Notify(WindowHandle, const Notification&) {}
+void Win32Os::Notify(WindowHandle window, const Notification& notification) {
+    const HWND owner = AsWindow(window);
+    NOTIFYICONDATAW data = TrayIconData(owner);
+    data.uFlags = NIF_INFO;
+    CopyCut(notification.title, data.szInfoTitle);
+    // An empty text would take the balloon away instead.
+    CopyCut(notification.body.empty() ? std::wstring_view(L" ") : notification.body, data.szInfo);
+    data.hBalloonIcon = SmallIconOf(owner);
+    data.dwInfoFlags = data.hBalloonIcon ? NIIF_USER : NIIF_INFO;
+    if (notifyIcon_(NIM_MODIFY, &data)) return;
+    // The shell lost the icon (it restarted, or the program took the icon away as it ends): the icon
+    // comes back to carry the balloon, which then outlives the program.
+    data.uFlags |= NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = SmallIconOf(owner);
+    ::GetWindowTextW(owner, data.szTip, static_cast<int>(std::size(data.szTip)));
+    if (notifyIcon_(NIM_ADD, &data)) return;
+    // No tray at all: the window is the one place left to tell the user, as if the balloon had been
+    // clicked. A warning brings the window up with the focus on the way to disarm, which is what a
+    // user about to lose the session needs rather than nothing at all.
+    ::PostMessageW(owner, kTrayCallbackMessage, 1, NIN_BALLOONUSERCLICK);
+}
 
-void Win32Os::WithdrawNotification(WindowHandle) {}
+// An empty text takes the balloon away.
+void Win32Os::WithdrawNotification(WindowHandle window) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    data.uFlags = NIF_INFO;
+    notifyIcon_(NIM_MODIFY, &data);
+}
 
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
     EnableShutdownPrivilege();
@@ -120,12 +180,12 @@ bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
     const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), tipLength, data.szTip);
     data.szTip[tipLength] = L'\0';
-    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return notifyIcon_(NIM_ADD, &data) != FALSE;
 }
 
 bool Win32Os::RemoveTrayIcon(WindowHandle window) {
     NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
-    return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+    return notifyIcon_(NIM_DELETE, &data) != FALSE;
 }
 
 bool Win32Os::KeepOnTop(WindowHandle window) {

@@ -4,7 +4,12 @@
 #include "platform/os.h"
 #include "platform/win32/handles.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace brellix::platform::win32 {
 
@@ -16,6 +21,13 @@ unsigned ExitWindowsFlags(SessionEndRequest request);
 
 class Win32Os : public Os {
 public:
+    // The shell's one call for the icon and its balloon; tests hand in their own to script the shell.
+    using NotifyIconCall = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
+    // mainWindowClass: the class of the program's window, which a second start wakes.
+    explicit Win32Os(std::wstring_view mainWindowClass = {}, NotifyIconCall notifyIcon = ::Shell_NotifyIconW)
+        : mainWindowClass_(mainWindowClass), notifyIcon_(notifyIcon) {}
+
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
@@ -39,7 +51,9 @@ public:
 
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
+    // The shell still knows the icon.
     bool TrayIconPresent(WindowHandle window) override;
+    // The icon's balloon; without an icon to carry it, the window itself comes back.
     void Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
@@ -54,6 +68,8 @@ public:
     std::int64_t WallClockMilliseconds() override;
 
 private:
+    std::wstring mainWindowClass_;
+    NotifyIconCall notifyIcon_;
     UniqueHandle singleInstanceMutex_;  // held for the life of the process
 };
 
