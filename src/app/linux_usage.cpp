@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "build_config.h"
+#include "platform/profile_file.h"
 #include "power/power_action.h"
 
 namespace brellix::app {
@@ -23,28 +24,7 @@ constexpr std::array<std::string_view, power::kForceModes.size()> kForceMeanings
 };
 
 // The vocabulary's wide text (keywords, Chinese captions) as UTF-8 for the terminal.
-std::string Utf8(std::wstring_view text) {
-    std::string out;
-    for (const wchar_t wide : text) {
-        const auto c = static_cast<char32_t>(wide);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+std::string Utf8(std::wstring_view text) { return platform::profile::Utf8Of(text); }
 
 template <class Choice, std::size_t N>
 void WriteKeywords(std::ostream& out, const std::array<Choice, N>& choices,

@@ -453,6 +453,12 @@ bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::ws
     return ReplaceFile(file, Serialize(document), permissions);
 }
 
+std::string Utf8Of(std::wstring_view text) {
+    std::string utf8;
+    ForEachCodePoint(text, [&](char32_t cp) { AppendUtf8(utf8, cp); });
+    return utf8;
+}
+
 fs::path HostPath(std::wstring_view path) {
 #ifdef _WIN32
     fs::path host{std::wstring(path)};

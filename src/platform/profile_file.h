@@ -77,6 +77,9 @@ std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, s
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                        const std::filesystem::path& file);
 
+// The text as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8Of(std::wstring_view text);
+
 // The program's path text as a path of the host: UTF-16 on Windows; elsewhere UTF-8, with "\" as
 // a directory separator, so that a settings path built the Windows way beside a test's executable
 // lands in that directory. Empty when the text is no absolute path of the host: Windows looks for a
