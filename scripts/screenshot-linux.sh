@@ -21,13 +21,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts brellix from a fresh directory with the evening's settings; $win is its window.
-start_brellix() {
+# The evening's settings, as the pictures show them.
+EVENING=('[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' 'Hour=11' 'Minute=30' 'Second=0' 'AMPM=PM'
+  '[Position]' 'Left=600' 'Top=600')
+
+# Starts brellix from a fresh directory with the given settings lines (default: the evening's);
+# $win is its window.
+start_brellix() {  # name [settings line...]
   local dir=$run/app.$1
+  shift
   mkdir -p "$dir"
   cp "$binary" "$dir/brellix"
-  printf '%s\n' '[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' 'Hour=11' 'Minute=30' 'Second=0' \
-    'AMPM=PM' '[Position]' 'Left=600' 'Top=600' > "$dir/Brellix.ini"
+  if (($#)); then printf '%s\n' "$@"; else printf '%s\n' "${EVENING[@]}"; fi > "$dir/Brellix.ini"
   "$dir/brellix" > "$dir/out" 2>&1 &
   app=$!
   win=
@@ -119,19 +124,8 @@ for _ in $(seq 100); do
 done
 target=$(($(date +%s) + 20))
 read -r hour minute second ampm <<< "$(LC_ALL=C date -d "@$target" '+%-I %-M %-S %p')"
-dir=$run/app.notify
-mkdir -p "$dir"
-cp "$binary" "$dir/brellix"
-printf '%s\n' '[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' "Hour=$hour" "Minute=$minute" \
-  "Second=$second" "AMPM=$ampm" '[Position]' 'Left=600' 'Top=600' '[Warning]' 'Seconds=19' > "$dir/Brellix.ini"
-"$dir/brellix" > "$dir/out" 2>&1 &
-app=$!
-win=
-for _ in $(seq 200); do
-  win=$(xdotool search --onlyvisible --name '^Vospel' 2> /dev/null | head -1 || true)
-  [[ -n $win ]] && break
-  sleep 0.05
-done
+start_brellix notify '[Options]' 'Selected=1' '[Extra]' 'Selected=0' '[Shutdown]' "Hour=$hour" "Minute=$minute" \
+  "Second=$second" "AMPM=$ampm" '[Position]' 'Left=600' 'Top=600' '[Warning]' 'Seconds=19'
 xdotool windowfocus --sync "$win" key Return
 popup=
 for _ in $(seq 100); do
