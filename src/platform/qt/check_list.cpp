@@ -154,21 +154,9 @@ void CheckList::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-namespace {
-
-QAccessibleInterface* CheckListInterface(const QString&, QObject* object) {
+QAccessibleInterface* CheckListAccessible(const QString&, QObject* object) {
     auto* list = qobject_cast<CheckList*>(object);
     return list ? new QAccessibleWidget(list, QAccessible::List) : nullptr;
-}
-
-}  // namespace
-
-void InstallCheckListAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(CheckListInterface);
-        return true;
-    }();
-    (void)installed;
 }
 
 }  // namespace brellix::platform::qt

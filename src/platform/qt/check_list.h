@@ -4,6 +4,7 @@
 // a user does is reported, and the program's own changes raise nothing.
 #pragma once
 
+#include <QAccessibleInterface>
 #include <QCheckBox>
 #include <QFrame>
 #include <functional>
@@ -69,8 +70,8 @@ private:
     bool changingFromCode_ = false;
 };
 
-// Makes screen readers see a CheckList as a list of check boxes rather than a plain frame; once
-// per process, before the first list is shown.
-void InstallCheckListAccessibility();
+// The accessibility factory that makes screen readers see a CheckList as a list of check boxes
+// rather than a plain frame; null for any other object.
+QAccessibleInterface* CheckListAccessible(const QString& className, QObject* object);
 
 }  // namespace brellix::platform::qt

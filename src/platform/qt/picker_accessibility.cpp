@@ -73,19 +73,11 @@ public:
     }
 };
 
-QAccessibleInterface* PickerInterface(const QString&, QObject* object) {
-    auto* combo = qobject_cast<QComboBox*>(object);
-    return combo && !combo->isEditable() ? new PickerAccessible(combo) : nullptr;
-}
-
 }  // namespace
 
-void InstallPickerAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(PickerInterface);
-        return true;
-    }();
-    (void)installed;
+QAccessibleInterface* PickerAccessibleFor(const QString&, QObject* object) {
+    auto* combo = qobject_cast<QComboBox*>(object);
+    return combo && !combo->isEditable() ? new PickerAccessible(combo) : nullptr;
 }
 
 }  // namespace brellix::platform::qt

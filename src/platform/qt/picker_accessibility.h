@@ -3,9 +3,13 @@
 // says the label and no value. This one also offers its value as read-only text.
 #pragma once
 
+#include <QAccessibleInterface>
+#include <QObject>
+#include <QString>
+
 namespace brellix::platform::qt {
 
-// Once per process, before the first picker is shown.
-void InstallPickerAccessibility();
+// The accessibility factory for pickers; null for any other object.
+QAccessibleInterface* PickerAccessibleFor(const QString& className, QObject* object);
 
 }  // namespace brellix::platform::qt

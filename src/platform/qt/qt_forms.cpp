@@ -109,11 +109,20 @@ void QtForms::EnsureApplication() {
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
+// Qt keeps accessibility factories for the whole process: installed once, before the first window.
+void QtForms::InstallAccessibleFactories() {
+    static const bool installed = [] {
+        QAccessible::installFactory(CheckListAccessible);
+        QAccessible::installFactory(PickerAccessibleFor);
+        return true;
+    }();
+    (void)installed;
+}
+
 void QtForms::Load(const FormSpec& spec, FormEvents& events) {
     EnsureApplication();
     SubstituteWindowsFonts();
-    InstallCheckListAccessibility();
-    InstallPickerAccessibility();
+    InstallAccessibleFactories();
     events_ = &events;
     icon_ = QIcon(":/brellix/brellix.ico");
     CreateWindow(spec);

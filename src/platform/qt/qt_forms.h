@@ -107,6 +107,7 @@ private:
     };
 
     void EnsureApplication();
+    static void InstallAccessibleFactories();
     void CreateWindow(const FormSpec& spec);
     void CreateControl(Control& control, const FormSpec& form);
     void CreateMenus();
