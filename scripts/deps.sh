@@ -13,8 +13,9 @@ PACKAGES=(
   x11-xserver-utils xauth x11-session-utils python3-pyatspi at-spi2-core file dpkg-dev pkg-config
   # The distribution's checkers of the .deb (scripts/check-package.sh).
   lintian appstream desktop-file-utils man-db binutils
-  # Real desktop components the end-to-end tests run headless (scripts/real-desktop.sh).
-  xfce4-panel xfce4-session gnome-shell gnome-session libglib2.0-bin dconf-gsettings-backend weston qt6-wayland xwayland
+  # Real desktop components the end-to-end tests run headless (scripts/real-desktop.sh): two window
+  # managers, a notification server, the panel, the session managers, a Wayland compositor.
+  xfwm4 openbox xfce4-notifyd xfce4-panel xfce4-session gnome-shell gnome-session libglib2.0-bin dconf-gsettings-backend weston qt6-wayland xwayland
   # A real screen reader, its speech written to its log (its synthesizer comes along, unused).
   orca
 )
