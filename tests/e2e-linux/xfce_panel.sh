@@ -93,7 +93,7 @@ e2e_expect_eq "SNI: it ended normally" "${APP_STATUS:-}" "0"
 e2e_check "SNI: the icon leaves the tray" wait_for 5 eval '! icon_drawn'
 
 # --- XEmbed: the program on a session bus where no watcher is ---
-linux_desktop_spawn bare-session-bus dbus-daemon --session --nofork --nopidfile \
+linux_desktop_spawn bare-session-bus dbus-daemon --config-file="$LINUX_DESKTOP_RUN/session-bus.conf" --nofork --nopidfile \
   --address="unix:path=$LINUX_DESKTOP_RUN/bare.sock" --print-address=1
 wait_for 5 test -s "$LINUX_DESKTOP_RUN/bare-session-bus.log"
 install_brellix
