@@ -213,10 +213,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagsCase{"neither", -1, -1, "StartSessionEnd(LogOff)"}),
     [](const ::testing::TestParamInfo<FlagsCase>& info) { return std::string(info.param.name); });
 
-TEST_F(Tick, FlagsFollowTheCurrentItemNotTheCheckMarks) {
+// What the list shows is what fires: Space on the checked row does not take the choice away.
+TEST_F(Tick, SpaceOnTheCheckedRowKeepsTheChoiceThatFires) {
     forms.UserClickItem(control::ActionList, 2);
-    forms.UserPressSpace(control::ActionList);  // unchecks the current item; it stays current
-    ASSERT_EQ(Checks(control::ActionList), "0000");
+    forms.UserPressSpace(control::ActionList);
+    ASSERT_EQ(Checks(control::ActionList), "0010");
     ArmAt(MsOfDay(15, 15, 44, 900), L"3", L"15", L"45", L"PM");
     ASSERT_TRUE(TickFor(333));
     EXPECT_EQ(ExitRequests(), Calls{"StartSessionEnd(Reboot, ForceIfHung)"});
