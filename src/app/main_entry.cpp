@@ -23,7 +23,10 @@ Start StartFromCommandLine(platform::Os& os) {
         os.WakeRunningInstance();
         return Start{MainOutcome::AnotherInstanceRuns, kExitDone};
     }
-    if (!request) return Start{MainOutcome::StartInteractive, kExitDone};
+    if (!request) {
+        return Start{MainOutcome::StartInteractive, kExitDone,
+                     platform::NamesArgument(platform::ArgumentTextOf(commandLine), kAtLoginArgument)};
+    }
     const platform::SessionEndResult result = os.EndSession(*request);
     return Start{MainOutcome::PerformedAction, result.accepted ? kExitDone : kExitRefused};
 }
@@ -32,7 +35,7 @@ int Main(platform::Os& os, platform::Forms& forms, ProgramState& state) {
     const Start start = StartFromCommandLine(os);
     if (start.outcome != MainOutcome::StartInteractive) return start.exitStatus;
     ui::MainWindow window(forms, os, state.schedule, state.mainWindow);
-    InteractiveStartUp(os, forms, state, window);
+    InteractiveStartUp(os, forms, state, window, start.atLogin);
     return forms.RunMessageLoop();
 }
 

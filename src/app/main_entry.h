@@ -2,6 +2,8 @@
 // window until it is unloaded.
 #pragma once
 
+#include <string_view>
+
 #include "app/program_state.h"
 #include "platform/forms.h"
 #include "platform/os.h"
@@ -21,9 +23,13 @@ enum class MainOutcome {
     StartInteractive,     // no action keyword: the window is to be loaded
 };
 
+// Started at the user's login: the window stays hidden behind the tray icon.
+inline constexpr std::wstring_view kAtLoginArgument = L"--autostart";
+
 struct Start {
     MainOutcome outcome = MainOutcome::StartInteractive;
     int exitStatus = kExitDone;
+    bool atLogin = false;  // with StartInteractive: started with --autostart
 };
 
 // The opening steps, before any window exists.

@@ -47,6 +47,7 @@ struct Notification {
     std::wstring title;
     std::wstring body;          // plain text, shown as text however the system draws it
     bool offersDisarm = false;  // an action that disarms (label 取消), where the system takes actions
+    int snoozeMinutes = 0;      // with offersDisarm: an action that snoozes this long (推迟 N 分钟); 0: none
 };
 
 struct LocalTimeOfDay {
@@ -108,6 +109,13 @@ public:
     virtual bool RemoveTrayIcon(WindowHandle window) = 0;
     // True while a tray shows the icon (false once the tray went away).
     virtual bool TrayIconPresent(WindowHandle window) = 0;
+    // The text shown when the pointer rests on the icon.
+    virtual bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) = 0;
+
+    // --- Starting at login ---
+    // Adds (or refreshes, for an executable that moved) or removes the entry that starts the
+    // program hidden at the user's login.
+    virtual WriteResult SetAutostart(bool enabled) = 0;
 
     // --- Telling the user ---
     // Shows the notification in place of the program's earlier one; what the user does with it

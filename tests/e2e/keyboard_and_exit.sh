@@ -25,8 +25,10 @@ Hour=3
 Minute=12
 Second=45
 AMPM=AM
+Daily=0
 [Warning]
-Seconds=60"
+Seconds=60
+SnoozeMinutes=10"
 start_brellix
 drv wait-visible 1 5000 && e2e_pass "a new start after it shows its window" || e2e_fail "a new start shows its window"
 drv tray 0x204 && drv menu E

@@ -82,11 +82,13 @@ Hour=11
 Minute=44
 Second=0
 AMPM=PM
+Daily=0
 [Position]
 Left=1500
 Top=1200
 [Warning]
-Seconds=60"
+Seconds=60
+SnoozeMinutes=10"
 
 # --- The end of the session: agreed to, settings stored ---
 install_brellix ""

@@ -132,6 +132,22 @@ bool MemoryOs::TrayIconPresent(WindowHandle window) {
     return std::any_of(trayIcons.begin(), trayIcons.end(), [&](const TrayIcon& icon) { return icon.window == window; });
 }
 
+bool MemoryOs::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    Record("SetTrayIconTip(" + ToCallText(tip) + ")");
+    for (TrayIcon& icon : trayIcons) {
+        if (icon.window != window) continue;
+        icon.tip = tip;
+        return true;
+    }
+    return false;
+}
+
+WriteResult MemoryOs::SetAutostart(bool enabled) {
+    Record(enabled ? "SetAutostart(on)" : "SetAutostart(off)");
+    if (autostartAnswer.written) autostart = enabled;
+    return autostartAnswer;
+}
+
 bool MemoryOs::Notify(WindowHandle, const Notification& notification) {
     Record("Notify(" + ToCallText(notification.title) + ")");
     notifications.push_back(notification);

@@ -62,4 +62,30 @@ std::string WakeSocketPath(const std::string& lockPath) {
     return (locked ? lockPath.substr(0, lockPath.size() - suffix.size()) : lockPath) + ".wake";
 }
 
+std::string AutostartEntryPath(const std::optional<std::string>& xdgConfigHome, const std::optional<std::string>& home) {
+    std::string config;
+    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/') {
+        config = *xdgConfigHome;
+    } else if (home && !home->empty()) {
+        config = *home + "/.config";
+    } else {
+        return {};
+    }
+    return config + "/autostart/brellix.desktop";
+}
+
+std::string AutostartEntryText(const std::string& executable) {
+    // Inside quotes a desktop entry escapes ", `, $ and \ with a backslash; a string value then
+    // escapes each backslash once more.
+    std::string quoted = "\"";
+    for (const char c : executable) {
+        if (c == '"' || c == '`' || c == '$') quoted += "\\\\";
+        if (c == '\\') quoted += "\\\\\\";
+        quoted += c;
+    }
+    quoted += '"';
+    return "[Desktop Entry]\nType=Application\nName=Brellix\nComment=Arms the daily end of the session\nExec=" +
+           quoted + " --autostart\nIcon=brellix\nTerminal=false\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n";
+}
+
 }  // namespace brellix::platform::qt

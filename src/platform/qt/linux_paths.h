@@ -31,6 +31,13 @@ std::string ChooseSettingsDirectory(const SettingsPlace& place);
 std::string InstanceLockPath(const std::optional<std::string>& runtimeDirectory,
                              const std::optional<std::string>& sessionId, unsigned userId);
 
+// The login entry of the XDG autostart rules: $XDG_CONFIG_HOME/autostart/brellix.desktop (an unset
+// or relative one meaning ~/.config); empty when neither is known.
+std::string AutostartEntryPath(const std::optional<std::string>& xdgConfigHome, const std::optional<std::string>& home);
+
+// The entry's text: the executable, quoted as desktop entries quote, started with --autostart.
+std::string AutostartEntryText(const std::string& executable);
+
 // The socket on which the lock's holder hears a second start: beside the lock, named alike.
 std::string WakeSocketPath(const std::string& lockPath);
 

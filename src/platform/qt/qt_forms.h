@@ -68,6 +68,8 @@ public:
     void SetControlCaption(int id, std::wstring_view caption) override;
     bool Enabled(int id) const override;
     void SetEnabled(int id, bool enabled) override;
+    bool Checked(int id) const override;
+    void SetChecked(int id, bool checked) override;
     void AddItem(int id, std::wstring_view text) override;
     int ListCount(int id) const override;
     std::wstring List(int id, int item) const override;

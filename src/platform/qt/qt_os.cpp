@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -268,6 +269,30 @@ std::wstring QtOs::SettingsDirectory(std::wstring_view executableDirectory) {
     place.xdgConfigHome = Environment("XDG_CONFIG_HOME");
     place.home = Environment("HOME");
     return Wide(ChooseSettingsDirectory(place));
+}
+
+bool QtOs::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    if (window != forms_.Handle() || !forms_.Tray()) return false;
+    forms_.Tray()->SetTip(QString::fromStdWString(std::wstring(tip)));
+    return true;
+}
+
+// The desktop's autostart entry, as the XDG autostart rules read it.
+WriteResult QtOs::SetAutostart(bool enabled) {
+    const std::filesystem::path entry = AutostartEntryPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+    if (entry.empty()) return WriteResult{false, L"HOME is not set"};
+    std::error_code error;
+    if (!enabled) {
+        std::filesystem::remove(entry, error);
+        return error ? WriteResult{false, Wide(error.message())} : WriteResult{true, {}};
+    }
+    std::filesystem::create_directories(entry.parent_path(), error);
+    if (error) return WriteResult{false, Wide(error.message())};
+    std::ofstream file(entry, std::ios::binary | std::ios::trunc);
+    file << AutostartEntryText(Utf8(ExecutablePath()));
+    file.close();
+    if (!file) return WriteResult{false, Wide(std::strerror(errno))};
+    return WriteResult{true, {}};
 }
 
 }  // namespace brellix::platform::qt

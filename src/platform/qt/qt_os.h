@@ -47,6 +47,8 @@ public:
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
     bool TrayIconPresent(WindowHandle window) override;
+    bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) override;
+    WriteResult SetAutostart(bool enabled) override;
     bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 

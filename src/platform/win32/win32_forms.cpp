@@ -277,6 +277,9 @@ LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_ENDSESSION:
             if (wParam && loaded_) events_->OnEndSession();
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMEAUTOMATIC && loaded_) events_->OnSystemResumed();
+            return TRUE;
         case WM_DPICHANGED:
             OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

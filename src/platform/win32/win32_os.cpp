@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/shutdown_privilege.h"
 #include "platform/win32/win32_forms.h"
 
@@ -224,6 +225,34 @@ std::int64_t Win32Os::WallClockMilliseconds() {
     const std::uint64_t hundredNs = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
     constexpr std::uint64_t kUnixEpochIn100ns = 116444736000000000ULL;
     return static_cast<std::int64_t>((hundredNs - kUnixEpochIn100ns) / 10000);
+}
+
+bool Win32Os::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    data.uFlags = NIF_TIP;
+    CopyCut(tip, data.szTip);
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
+}
+
+// The user's Run key starts the program at login, hidden; its value names this very exe, so that
+// one that moved is found again once it starts from its new place.
+WriteResult Win32Os::SetAutostart(bool enabled) {
+    constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    constexpr wchar_t kValueName[] = L"Brellix";
+    HKEY key = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) return WriteResult{false, SystemMessage(static_cast<DWORD>(status))};
+    const RegistryKey run(key);
+    if (enabled) {
+        const std::wstring command = L"\"" + ExecutablePath() + L"\" --autostart";
+        status = ::RegSetValueExW(run.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    } else {
+        status = ::RegDeleteValueW(run.get(), kValueName);
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    }
+    if (status != ERROR_SUCCESS) return WriteResult{false, SystemMessage(static_cast<DWORD>(status))};
+    return WriteResult{true, {}};
 }
 
 }  // namespace brellix::platform::win32

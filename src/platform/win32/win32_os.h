@@ -54,6 +54,8 @@ public:
     // The shell still knows the icon.
     bool TrayIconPresent(WindowHandle window) override;
     // The icon's balloon; without an icon to carry it, the window itself comes back.
+    bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) override;
+    WriteResult SetAutostart(bool enabled) override;
     bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
