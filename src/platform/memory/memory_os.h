@@ -14,6 +14,7 @@ class MemoryOs : public Os {
 public:
     // --- Scripted results ---
     bool anotherInstance = false;
+    bool runningInstanceReachable = true;  // what WakeRunningInstance answers
     std::wstring commandLine = L"Brellix.exe";
     std::wstring executablePath = L"C:\\Program Files\\Brellix\\Brellix.exe";
     SessionEndResult sessionEndAnswer{true, {}};
@@ -49,7 +50,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     SessionEndResult EndSession(SessionEndRequest request) override;

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/form_geometry.h"
+#include "platform/qt/display_reach.h"
 #include "platform/qt/picker_accessibility.h"
 
 namespace brellix::platform::qt {
@@ -93,6 +94,14 @@ QtForms::~QtForms() {
     trayMenu_.reset();
     popup_.reset();
     window_.reset();
+}
+
+// The application object made without a display ends the process with an abort.
+std::optional<std::wstring> QtForms::WhyNoWindowCanShow() const {
+    if (QCoreApplication::instance()) return std::nullopt;
+    const std::optional<std::string> why = WhyNoDisplay();
+    if (!why) return std::nullopt;
+    return QString::fromStdString(*why).toStdWString();
 }
 
 void QtForms::EnsureApplication() {
