@@ -38,33 +38,46 @@ bool WaylandDisplayAnswers(const std::string& name) {
     return fd && ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
+// QT_QPA_PLATFORM's entries ("wayland;xcb", "xcb:option=value"), in its order.
 std::vector<std::string> RequestedPlatforms() {
     std::vector<std::string> platforms;
     std::istringstream list(EnvironmentText("QT_QPA_PLATFORM"));
-    for (std::string name; std::getline(list, name, ';');) {
-        if (!name.empty()) platforms.push_back(name.substr(0, name.find(':')));  // "xcb:option=..."
+    for (std::string entry; std::getline(list, entry, ';');) {
+        if (!entry.empty()) platforms.push_back(entry);
     }
     return platforms;
 }
 
+std::string PluginOf(const std::string& entry) { return entry.substr(0, entry.find(':')); }
+
+bool Answers(const std::string& plugin) {
+    if (plugin == "xcb") return !EnvironmentText("DISPLAY").empty() && XDisplayAnswers();
+    const std::string name = EnvironmentText("WAYLAND_DISPLAY");
+    return !name.empty() && WaylandDisplayAnswers(name);
+}
+
 }  // namespace
 
-std::optional<std::string> WhyNoDisplay() {
+std::optional<std::string> DisplayPlatform() {
     std::vector<std::string> platforms = RequestedPlatforms();
-    bool x11 = platforms.empty();
-    bool wayland = platforms.empty();
-    for (const std::string& platform : platforms) {
-        if (platform == "xcb") x11 = true;
-        else if (platform.starts_with("wayland")) wayland = true;
-        else return std::nullopt;
+    if (platforms.empty()) platforms = {"xcb", "wayland"};
+    for (const std::string& entry : platforms) {
+        const std::string plugin = PluginOf(entry);
+        if (plugin != "xcb" && !plugin.starts_with("wayland")) return EnvironmentText("QT_QPA_PLATFORM");
+        if (Answers(plugin == "xcb" ? plugin : "wayland")) return entry;
     }
+    return std::nullopt;
+}
+
+std::string NoDisplayReason() {
     const std::string display = EnvironmentText("DISPLAY");
     const std::string waylandDisplay = EnvironmentText("WAYLAND_DISPLAY");
-    if (x11 && !display.empty() && XDisplayAnswers()) return std::nullopt;
-    if (wayland && !waylandDisplay.empty() && WaylandDisplayAnswers(waylandDisplay)) return std::nullopt;
-    if (display.empty() && waylandDisplay.empty()) return "no display for the window: neither DISPLAY nor WAYLAND_DISPLAY is set";
-    return "no display for the window: cannot connect to " +
-           (display.empty() ? "WAYLAND_DISPLAY=" + waylandDisplay : "DISPLAY=" + display);
+    std::string reason = "no display for the window: ";
+    if (display.empty() && waylandDisplay.empty()) return reason + "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    reason += "none answers (";
+    if (!display.empty()) reason += "DISPLAY=" + display + (waylandDisplay.empty() ? "" : ", ");
+    if (!waylandDisplay.empty()) reason += "WAYLAND_DISPLAY=" + waylandDisplay;
+    return reason + ")";
 }
 
 }  // namespace brellix::platform::qt

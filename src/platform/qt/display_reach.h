@@ -7,8 +7,12 @@
 
 namespace brellix::platform::qt {
 
-// Why no window can be shown (one line for the terminal), or nothing when a display answers.
-// A platform other than X11 or Wayland named in QT_QPA_PLATFORM is trusted to answer.
-std::optional<std::string> WhyNoDisplay();
+// The platform for the application object: X11 ("xcb") before Wayland, each when its display
+// answers, among those QT_QPA_PLATFORM names (both when it names none). A platform of another kind
+// named there (offscreen, a framebuffer) is taken as it is. None when no display answers.
+std::optional<std::string> DisplayPlatform();
+
+// One line for the terminal: why no display answers.
+std::string NoDisplayReason();
 
 }  // namespace brellix::platform::qt

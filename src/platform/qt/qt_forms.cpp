@@ -98,18 +98,16 @@ QtForms::~QtForms() {
 
 // The application object made without a display ends the process with an abort.
 std::optional<std::wstring> QtForms::WhyNoWindowCanShow() const {
-    if (QCoreApplication::instance()) return std::nullopt;
-    const std::optional<std::string> why = WhyNoDisplay();
-    if (!why) return std::nullopt;
-    return QString::fromStdString(*why).toStdWString();
+    if (QCoreApplication::instance() || DisplayPlatform()) return std::nullopt;
+    return QString::fromStdString(NoDisplayReason()).toStdWString();
 }
 
 void QtForms::EnsureApplication() {
     if (QCoreApplication::instance()) return;
-    // Keeping on top and placing the window need X11: prefer XWayland where both exist.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // The display that answers, X11 first: keeping on top and placing the window need it, so
+    // XWayland is preferred where both exist.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (const auto platform = DisplayPlatform()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
     }
     application_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setApplicationName("Brellix");

@@ -108,7 +108,7 @@ std::vector<std::string> QtOs::LockPathsToTry() const {
 // A lock that cannot be made in one place is looked for in the next, so that two starts of the
 // same user in the same session always meet at the same lock.
 bool QtOs::AnotherInstanceRunning() {
-    int why = ENOENT;
+    std::string why = "no private directory to make it in";
     for (const std::string& path : LockPathsToTry()) {
         UniqueFd lock(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
@@ -116,14 +116,14 @@ bool QtOs::AnotherInstanceRunning() {
             lockPath_ = path;
             return false;
         }
-        why = errno;
-        if (lock && why == EWOULDBLOCK) {
+        if (lock && errno == EWOULDBLOCK) {
             lockPath_ = path;
             return true;
         }
+        why = std::strerror(errno);
     }
     // Better one instance too many than none at all, but never unannounced.
-    ReportOnTerminal(L"no single-instance lock could be made (" + Wide(std::strerror(why)) +
+    ReportOnTerminal(L"no single-instance lock could be made (" + Wide(why) +
                      L"); another Brellix may run beside this one");
     return false;
 }

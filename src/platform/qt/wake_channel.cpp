@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 namespace brellix::platform::qt {
 
