@@ -22,7 +22,6 @@ TEST(Main, TheCommandLineAnswersWithItsExitStatus) {
         int exitStatus;
         Calls calls;
         std::vector<std::wstring> terminal;
-        bool runningInstanceReachable = true;
     };
     const Case cases[] = {
         {"accepted", false, L"\"C:\\Program Files\\Brellix\\Brellix.exe\" x/poweroff:forceifhung", true,
@@ -36,15 +35,11 @@ TEST(Main, TheCommandLineAnswersWithItsExitStatus) {
         {"another instance, no action: its window wanted", true, L"Brellix.exe", true,
          MainOutcome::AnotherInstanceRuns, 0, {"AnotherInstanceRunning()", "CommandLine()", "WakeRunningInstance()"},
          {}},
-        {"another instance without a window to show (performing an action)", true, L"Brellix.exe", true,
-         MainOutcome::AnotherInstanceRuns, 2, {"AnotherInstanceRunning()", "CommandLine()", "WakeRunningInstance()"},
-         {L"already running, but without a window to show (it performs an action)"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryOs os;
         os.anotherInstance = c.anotherInstance;
-        os.runningInstanceReachable = c.runningInstanceReachable;
         os.commandLine = c.commandLine;
         os.sessionEndAnswer = {c.accepted, c.accepted ? L"" : L"refused"};
         const Start start = StartFromCommandLine(os);

@@ -80,12 +80,5 @@ TEST(InstanceLockPath, OnePerUserSession) {
     EXPECT_EQ(WakeSocketPath(InstanceLockPath("/run/user/1000", "3")), "/run/user/1000/brellix-session-3.wake");
 }
 
-TEST(PrivateLockDirectory, TheUsersCacheNeverASharedDirectory) {
-    EXPECT_EQ(PrivateLockDirectory("/home/u/cache", "/home/u"), "/home/u/cache/brellix");
-    EXPECT_EQ(PrivateLockDirectory(std::nullopt, "/home/u"), "/home/u/.cache/brellix");
-    EXPECT_EQ(PrivateLockDirectory("relative", "/home/u"), "/home/u/.cache/brellix");
-    EXPECT_EQ(PrivateLockDirectory(std::nullopt, std::nullopt), "");
-}
-
 }  // namespace
 }  // namespace brellix::platform::qt

@@ -14,7 +14,6 @@ class MemoryOs : public Os {
 public:
     // --- Scripted results ---
     bool anotherInstance = false;
-    bool runningInstanceReachable = true;  // what WakeRunningInstance answers
     std::wstring commandLine = L"Brellix.exe";
     std::wstring executablePath = L"C:\\Program Files\\Brellix\\Brellix.exe";
     SessionEndResult sessionEndAnswer{true, {}};
