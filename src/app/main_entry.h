@@ -14,7 +14,9 @@ namespace brellix::app {
 enum ExitStatus : int {
     kExitDone = 0,               // the window ran, or the action was accepted
     kExitRefused = 1,            // the system refused the action
-    kExitAnotherInstance = 2,    // another instance runs: the action was not performed
+    kExitAnotherInstance = 2,    // another instance runs: the action was not performed, or its
+                                 // window could not be shown
+    kExitNoDisplay = 3,          // no action keyword, and no display to show the window on
 };
 
 enum class MainOutcome {

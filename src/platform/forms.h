@@ -116,6 +116,9 @@ public:
     virtual ~Forms() = default;
 
     // --- The form ---
+    // Why no window can be shown in this session (no display to reach), asked before Load;
+    // nothing where windows can be shown.
+    virtual std::optional<std::wstring> WhyNoWindowCanShow() const { return std::nullopt; }
     // Creates the window and its controls hidden, then raises OnLoad.
     virtual void Load(const FormSpec& spec, FormEvents& events) = 0;
     // Asks OnCloseRequested(Program); unless kept raises OnUnload and destroys the window.

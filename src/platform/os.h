@@ -76,8 +76,9 @@ public:
     virtual std::wstring CommandLine() = 0;
     // The full path of the running executable.
     virtual std::wstring ExecutablePath() = 0;
-    // Asks the instance that holds the single-instance name to show its window.
-    virtual void WakeRunningInstance() = 0;
+    // Asks the instance that holds the single-instance name to show its window; false when it
+    // could not be reached (it has no window: it performs an action named on its command line).
+    virtual bool WakeRunningInstance() = 0;
     // One line for a user who started the program from a terminal (where the platform has one).
     virtual void ReportOnTerminal(std::wstring_view line) = 0;
 

@@ -71,9 +71,10 @@ std::wstring MemoryOs::ExecutablePath() {
     return executablePath;
 }
 
-void MemoryOs::WakeRunningInstance() {
+bool MemoryOs::WakeRunningInstance() {
     Record("WakeRunningInstance()");
     ++wakes;
+    return true;
 }
 
 void MemoryOs::ReportOnTerminal(std::wstring_view line) { terminalLines.emplace_back(line); }

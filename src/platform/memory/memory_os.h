@@ -52,7 +52,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     SessionEndResult EndSession(SessionEndRequest request) override;

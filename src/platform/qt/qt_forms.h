@@ -45,6 +45,7 @@ public:
     void Load(const FormSpec& spec, FormEvents& events) override;
     void Unload() override;
     bool IsLoaded() const override { return loaded_; }
+    std::optional<std::wstring> WhyNoWindowCanShow() const override;
     int RunMessageLoop() override;
     void DoEvents() override;
 

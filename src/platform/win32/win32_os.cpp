@@ -96,15 +96,15 @@ void Win32Os::ReportOnTerminal(std::wstring_view) {}
 // Only a window of the program's class on this desktop can be found, and the message means
 // nothing to anything else. The running instance may take the foreground from the program the user
 // started this one from, which holds it now.
-void Win32Os::WakeRunningInstance() {
-    if (mainWindowClass_.empty()) return;
+bool Win32Os::WakeRunningInstance() {
+    if (mainWindowClass_.empty()) return true;
     const HWND window = ::FindWindowW(mainWindowClass_.c_str(), nullptr);
     // Not there yet: the instance is still starting and shows its window anyway.
-    if (!window) return;
+    if (!window) return true;
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     ::AllowSetForegroundWindow(owner);
-    ::PostMessageW(window, ::RegisterWindowMessageW(kWakeMessageName), kWakeRequest, 0);
+    return ::PostMessageW(window, ::RegisterWindowMessageW(kWakeMessageName), kWakeRequest, 0) != 0;
 }
 
 // The privilege and the call return at once: the answer is there when the call returns.

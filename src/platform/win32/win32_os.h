@@ -31,7 +31,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     // The shutdown privilege, then ExitWindowsEx, on the calling thread.
