@@ -180,7 +180,10 @@ bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
     const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), tipLength, data.szTip);
     data.szTip[tipLength] = L'\0';
-    return notifyIcon_(NIM_ADD, &data) != FALSE;
+    if (notifyIcon_(NIM_ADD, &data)) return true;
+    // The shell refuses to add an icon it still has (a tray that announced itself again without
+    // losing it): that icon is this one, brought up to date.
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
 }
 
 bool Win32Os::RemoveTrayIcon(WindowHandle window) {
