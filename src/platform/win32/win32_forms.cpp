@@ -432,9 +432,6 @@ void Win32Forms::OnDestroy() {
     toolTip_ = nullptr;
     seenFocus_ = nullptr;
     loaded_ = false;
-    // A menu left open (the tray's, the system menu) would go on waiting for a choice with nothing
-    // left to act on it.
-    ::EndMenu();
     // The form is the program's main window: its end ends the message loop. A form destroyed
     // with its owner (events_ already gone) has no loop left to end.
     if (events_) {
