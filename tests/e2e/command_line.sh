@@ -34,12 +34,12 @@ exits() { grep -E '^ExitWindowsEx' "$CASE_DIR/calls.txt" | tr '\n' ' ' | sed 's/
 computer_name=$(WINEPREFIX=$TEMPLATE_PREFIX wine cmd /c echo %COMPUTERNAME% 2>/dev/null | tr -d '\r\n')
 
 for row in \
-  "x/poweroff:forceifhung|ExitWindowsEx(00000018,00000000)" \
-  "shutdown|ExitWindowsEx(00000001,00000000)" \
-  "reboot shutdown|ExitWindowsEx(00000001,00000000)" \
-  "/logoff force|ExitWindowsEx(00000004,00000000)" \
-  "poweroff force|ExitWindowsEx(0000000c,00000000)" \
-  "-reboot:now|ExitWindowsEx(00000002,00000000)"; do
+  "x/poweroff:forceifhung|ExitWindowsEx(00000018,80000000)" \
+  "shutdown|ExitWindowsEx(00000001,80000000)" \
+  "reboot shutdown|ExitWindowsEx(00000001,80000000)" \
+  "/logoff force|ExitWindowsEx(00000004,80000000)" \
+  "poweroff force|ExitWindowsEx(0000000c,80000000)" \
+  "-reboot:now|ExitWindowsEx(00000002,80000000)"; do
   args=${row%%|*}
   expected=${row#*|}
   # shellcheck disable=SC2086
@@ -58,7 +58,7 @@ done
 # A command line near Windows' limit of 32,767 characters still works; the keyword is at its end.
 long_text=$(head -c 32000 /dev/zero | tr '\0' 'x')
 run_traced "${long_text}poweroff"
-e2e_expect_eq "a 32,008-character command line still finds its keyword" "$(exits)" "ExitWindowsEx(00000008,00000000)"
+e2e_expect_eq "a 32,008-character command line still finds its keyword" "$(exits)" "ExitWindowsEx(00000008,80000000)"
 
 for args in "Shutdown" "force" "forceifhung"; do
   run_traced "$args"

@@ -149,7 +149,7 @@ for _ in $(seq 300); do app_ended && break; sleep 0.1; done
 app_ended && e2e_pass "the session's end took the program with it" || e2e_fail "the program ended with the session"
 e2e_expect_eq "the schedule fired once with log off + force if hung" \
   "$(grep -oE 'Call user32\.ExitWindowsEx\([0-9a-f,]*\)' "$CASE_DIR/trace.txt" | tr '\n' ' ')" \
-  "Call user32.ExitWindowsEx(00000010,00000000) "
+  "Call user32.ExitWindowsEx(00000010,80000000) "
 grep -q '^Selected=3$' <(ini_text) && e2e_pass "the program's own end of session stored the settings" \
   || e2e_fail "the program's own end of session stored the settings: $(ini_text | tr '\n' ' ')"
 

@@ -150,7 +150,9 @@ void Win32Os::WithdrawNotification(WindowHandle window) {
 
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
     EnableShutdownPrivilege();
-    if (::ExitWindowsEx(ExitWindowsFlags(request), 0)) return SessionEndResult{true, {}};
+    // Planned: the system neither logs an unexpected shutdown nor gathers its state first.
+    constexpr DWORD kReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+    if (::ExitWindowsEx(ExitWindowsFlags(request), kReason)) return SessionEndResult{true, {}};
     return SessionEndResult{false, SystemMessage(::GetLastError())};
 }
 
