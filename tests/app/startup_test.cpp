@@ -102,13 +102,13 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
         run.forms.UserChoose(control::SecondPicker, 0);
         run.forms.UserChoose(control::AmPmPicker, 1);
         run.forms.SetLeft(1500);
-        run.forms.SetTop(-300);
+        run.forms.SetTop(300);
         run.forms.UserClick(control::ExitButton);
         EXPECT_FALSE(run.forms.IsLoaded());
         EXPECT_TRUE(run.os.trayIcons.empty()) << "the icon goes with the window";
     }
     EXPECT_EQ(IniBytes(),
-              "[Position]\r\nLeft=1500\r\nTop=-300\r\n"
+              "[Position]\r\nLeft=1500\r\nTop=300\r\n"
               "[Options]\r\nSelected=3\r\n"
               "[Extra]\r\nSelected=0\r\n"
               "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\nDaily=0\r\n"
@@ -120,7 +120,7 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
     EXPECT_EQ(next.Checks(control::ForceModeList), "10");
     EXPECT_EQ(next.Target(), L"11:30:0 PM");
     EXPECT_EQ(next.forms.leftAtFirstShow, 1500.0f);
-    EXPECT_EQ(next.forms.topAtFirstShow, -300.0f) << "partly on a monitor: applied unchanged";
+    EXPECT_EQ(next.forms.topAtFirstShow, 300.0f) << "title bar on a monitor: applied unchanged";
 }
 
 TEST_F(Program, AHostileSettingsFileStartsWithTheDefaults) {

@@ -119,6 +119,7 @@ private:
     void OnTimer(UINT_PTR id);
     LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
     void OnClose();
+    void OnEndSession(LPARAM reason);
     void OnDestroy();
     void RequestUnload(CloseReason reason);
     void OnTrayCallback(UINT mouseMessage);

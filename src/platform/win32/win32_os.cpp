@@ -60,11 +60,31 @@ std::wstring SystemMessage(DWORD error) {
 
 }  // namespace
 
-unsigned ExitWindowsFlags(SessionEndRequest request) {
-    constexpr UINT kActionFlags[] = {EWX_SHUTDOWN, EWX_POWEROFF, EWX_REBOOT, EWX_LOGOFF};
-    constexpr UINT kForceFlags[] = {0, EWX_FORCE, EWX_FORCEIFHUNG};
-    return kActionFlags[static_cast<int>(request.action)] | kForceFlags[static_cast<int>(request.force)];
+namespace {
+
+// Switches without a default: a new action or force mode cannot compile without its flag.
+UINT ActionFlag(PowerAction action) {
+    switch (action) {
+        case PowerAction::Shutdown: return EWX_SHUTDOWN;
+        case PowerAction::PowerOff: return EWX_POWEROFF;
+        case PowerAction::Reboot: return EWX_REBOOT;
+        case PowerAction::LogOff: return EWX_LOGOFF;
+    }
+    return EWX_LOGOFF;  // not an action: the least of them
 }
+
+UINT ForceFlag(ForceMode force) {
+    switch (force) {
+        case ForceMode::None: return 0;
+        case ForceMode::Force: return EWX_FORCE;
+        case ForceMode::ForceIfHung: return EWX_FORCEIFHUNG;
+    }
+    return 0;
+}
+
+}  // namespace
+
+unsigned ExitWindowsFlags(SessionEndRequest request) { return ActionFlag(request.action) | ForceFlag(request.force); }
 
 bool Win32Os::AnotherInstanceRunning() {
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
@@ -146,8 +166,15 @@ void Win32Os::WithdrawNotification(WindowHandle window) {
 }
 
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
-    EnableShutdownPrivilege();
-    if (::ExitWindowsEx(ExitWindowsFlags(request), 0)) return SessionEndResult{true, {}};
+    // Logging off needs no privilege; the rest is refused without it, told with the reason it could
+    // not be had rather than the call's later "privilege not held".
+    const DWORD privilege = EnableShutdownPrivilege();
+    if (privilege != ERROR_SUCCESS && request.action != PowerAction::LogOff) {
+        return SessionEndResult{false, SystemMessage(privilege)};
+    }
+    // Planned: the system neither logs an unexpected shutdown nor gathers its state first.
+    constexpr DWORD kReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+    if (::ExitWindowsEx(ExitWindowsFlags(request), kReason)) return SessionEndResult{true, {}};
     return SessionEndResult{false, SystemMessage(::GetLastError())};
 }
 
@@ -177,7 +204,10 @@ bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
     const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), tipLength, data.szTip);
     data.szTip[tipLength] = L'\0';
-    return notifyIcon_(NIM_ADD, &data) != FALSE;
+    if (notifyIcon_(NIM_ADD, &data)) return true;
+    // The shell refuses to add an icon it still has (a tray that announced itself again without
+    // losing it): that icon is this one, brought up to date.
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
 }
 
 bool Win32Os::RemoveTrayIcon(WindowHandle window) {
