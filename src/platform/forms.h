@@ -209,9 +209,10 @@ public:
 
 using Label = Button;
 
-class MenuItem : public Button {
+class MenuItem : public ControlRef {
 public:
-    using Button::Button;
+    using ControlRef::ControlRef;
+    std::wstring Caption() const { return forms().ControlCaption(Id()); }
     void SetCaption(std::wstring_view caption) const { forms().SetControlCaption(Id(), caption); }
     bool Checked() const { return forms().Checked(Id()); }
     void SetChecked(bool checked) const { forms().SetChecked(Id(), checked); }
@@ -226,6 +227,11 @@ public:
     int ListCount() const { return forms().ListCount(Id()); }
     int ListIndex() const { return forms().ListIndex(Id()); }
     std::wstring List(int item) const { return forms().List(Id(), item); }
+    std::vector<std::wstring> Items() const {
+        std::vector<std::wstring> items;
+        for (int i = 0; i < ListCount(); ++i) items.push_back(List(i));
+        return items;
+    }
 };
 
 class ComboBox : public ListControl {

@@ -54,16 +54,17 @@ void MainWindow::ApplySavedChoices() {
     ChooseSavedText(minutePicker_, settings::kShutdownMinute);
     ChooseSavedText(secondPicker_, settings::kShutdownSecond);
     ChooseSavedText(amPmPicker_, settings::kShutdownAmPm);
-    const auto number = [this](const settings::IniKey& key, int largest, int defaultValue) {
-        return settings::WholeNumberFromText(settings::ReadValue(os_, state_.settingsFile, key), largest, defaultValue);
-    };
-    state_.warningSeconds = number(settings::kWarningSeconds, settings::kLongestWarningSeconds,
-                                   settings::kDefaultWarningSeconds);
-    state_.snoozeMinutes = number(settings::kWarningSnoozeMinutes, settings::kLongestSnoozeMinutes,
-                                  settings::kDefaultSnoozeMinutes);
-    state_.daily = number(settings::kShutdownDaily, 1, 0) == 1;
+    state_.warningSeconds = ReadWholeNumber(settings::kWarningSeconds, settings::kLongestWarningSeconds,
+                                            settings::kDefaultWarningSeconds);
+    state_.snoozeMinutes = ReadWholeNumber(settings::kWarningSnoozeMinutes, settings::kLongestSnoozeMinutes,
+                                           settings::kDefaultSnoozeMinutes);
+    state_.daily = ReadWholeNumber(settings::kShutdownDaily, 1, 0) == 1;
     if (state_.snoozeMinutes > 0) snoozeItem_.SetCaption(SnoozeItemCaption(state_.snoozeMinutes));
     dailyItem_.SetChecked(state_.daily);
+}
+
+int MainWindow::ReadWholeNumber(const settings::IniKey& key, int largest, int defaultValue) {
+    return settings::WholeNumberFromText(settings::ReadValue(os_, state_.settingsFile, key), largest, defaultValue);
 }
 
 // A stored index that names no item falls back to the key's default.
@@ -76,10 +77,7 @@ void MainWindow::CheckSavedItem(const platform::CheckList& list, const settings:
 // A stored text that is none of the picker's items falls back to the key's default.
 void MainWindow::ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key) {
     const std::wstring text = settings::ReadValue(os_, state_.settingsFile, key);
-    std::vector<std::wstring> items;
-    items.reserve(static_cast<std::size_t>(picker.ListCount()));
-    for (int i = 0; i < picker.ListCount(); ++i) items.push_back(picker.List(i));
-    picker.SetText(settings::PickerTextFromText(text, items, key.defaultValue));
+    picker.SetText(settings::PickerTextFromText(text, picker.Items(), key.defaultValue));
 }
 
 void MainWindow::ComposeTarget() {

@@ -82,6 +82,7 @@ private:
     void ApplySavedChoices();
     void CheckSavedItem(const platform::CheckList& list, const settings::IniKey& key);
     void ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key);
+    int ReadWholeNumber(const settings::IniKey& key, int largest, int defaultValue);
     // The target text from the four pickers' texts.
     void ComposeTarget();
     void ShowTargetInPickers(int secondOfDay);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "power/power_action.h"
+#include "settings/value_text.h"
 
 namespace brellix::ui {
 
@@ -42,17 +43,17 @@ std::wstring ArmedTrayTip(platform::PowerAction action, std::wstring_view target
     const int minutesLeft = (secondsLeft + 59) / 60;
     std::wstring left;
     if (secondsLeft < 60) {
-        left = std::to_wstring(secondsLeft) + L" 秒";
+        left = settings::IndexToText(secondsLeft) + L" 秒";
     } else if (minutesLeft < 60) {
-        left = std::to_wstring(minutesLeft) + L" 分钟";
+        left = settings::IndexToText(minutesLeft) + L" 分钟";
     } else {
-        left = std::to_wstring(minutesLeft / 60) + L" 小时";
-        if (minutesLeft % 60 != 0) left += L" " + std::to_wstring(minutesLeft % 60) + L" 分钟";
+        left = settings::IndexToText(minutesLeft / 60) + L" 小时";
+        if (minutesLeft % 60 != 0) left += L" " + settings::IndexToText(minutesLeft % 60) + L" 分钟";
     }
     return Caption(action) + L" " + ReadableTime(targetText) + L" · 还剩 " + left;
 }
 
-std::wstring SnoozeItemCaption(int minutes) { return L"推迟 " + std::to_wstring(minutes) + L" 分钟(&P)"; }
+std::wstring SnoozeItemCaption(int minutes) { return L"推迟 " + settings::IndexToText(minutes) + L" 分钟(&P)"; }
 
 platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook) {
     const std::wstring why = outlook == platform::SessionEndOutlook::NeedsPassword ? L"系统要求输入密码才允许此操作。"
