@@ -53,7 +53,7 @@ struct ProgramRun {
         forms.os = &os;
         frm = std::make_unique<MainWindow>(forms, os, state.schedule, state.mainWindow);
     }
-    void Start() { InteractiveStartUp(os, forms, state, *frm); }
+    void Start(bool atLogin = false) { InteractiveStartUp(os, forms, state, *frm, atLogin); }
     std::string Checks(int list) const {
         std::string marks;
         for (int i = 0; i < forms.ListCount(list); ++i) marks += forms.Selected(list, i) ? '1' : '0';
@@ -299,6 +299,87 @@ TEST_F(Program, TheCreditOpensTheMakersPageAndChangesNothing) {
               std::vector<std::string>{"OpenWebAddress(" + platform::ToCallText(MakerWebAddress()) + ")"});
     EXPECT_TRUE(run.forms.Visible());
     EXPECT_EQ(run.forms.Caption(), DesignCaption());
+}
+
+// Every day: the menu's check turns the login entry on and is stored; a start at login then shows
+// only the icon and is armed at once; a refusal leaves it armed for the next day; turning it off
+// removes the entry and leaves the schedule as it is.
+TEST_F(Program, EveryDayStartsAtLoginArmedAndStaysArmedAfterARefusal) {
+    {
+        ProgramRun run(dir.path());
+        run.Start();
+        run.forms.popupChoice = control::DailyItem;
+        run.forms.UserRightClickTrayIcon();
+        EXPECT_TRUE(run.os.autostart);
+        EXPECT_TRUE(run.forms.Checked(control::DailyItem));
+        EXPECT_FALSE(run.forms.TimerRunning(control::ScheduleTimer)) << "nothing else changes";
+        run.frm->Exit();
+    }
+    EXPECT_NE(IniBytes().find("Daily=1"), std::string::npos);
+
+    ProgramRun run(dir.path());
+    run.os.sessionEndAnswer = {false, L"refused"};
+    run.os.localTime = {3, 15, 44, 900};
+    run.Start(/*atLogin=*/true);
+    EXPECT_FALSE(run.forms.Visible()) << "the icon only";
+    EXPECT_EQ(run.os.trayIcons.size(), 1u);
+    EXPECT_TRUE(run.os.autostart) << "the entry refreshed";
+    EXPECT_EQ(run.forms.Caption(), kCaptionArmed);
+    EXPECT_EQ(run.os.trayIcons[0].tip, L"关闭电源 3:15:45 AM · 还剩 1 秒");
+
+    run.os.localTime = {3, 15, 45, 100};
+    run.os.tickMilliseconds += 200;
+    run.os.systemMilliseconds += 200;
+    run.forms.TimerTick(control::ScheduleTimer);
+    ASSERT_EQ(run.os.sessionEnds.size(), 1u);
+    EXPECT_EQ(run.os.notifications.back().title, L"关闭电源失败");
+    EXPECT_EQ(run.forms.Caption(), kCaptionArmed) << "armed again, for tomorrow";
+
+    run.forms.popupChoice = control::DailyItem;
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_FALSE(run.os.autostart);
+    EXPECT_EQ(run.forms.Caption(), kCaptionArmed) << "turning it off changes nothing else";
+}
+
+// Without a tray a start at login still shows the window: nothing else could bring it back.
+TEST_F(Program, AStartAtLoginWithoutATrayShowsTheWindow) {
+    ProgramRun run(dir.path());
+    run.os.trayAvailable = false;
+    run.Start(/*atLogin=*/true);
+    EXPECT_TRUE(run.forms.Visible());
+}
+
+// An armed second that passed while the machine slept is told, naming why, and stays armed.
+TEST_F(Program, AMissedSecondIsToldWithItsCause) {
+    const struct {
+        const char* what;
+        bool resumed;
+        std::uint64_t monotonicJump;
+        const wchar_t* because;
+    } cases[] = {
+        {"slept", true, 0, L"计算机在睡眠"},
+        {"the clock set on", false, 0, L"系统时间已更改"},
+        {"a long stall", false, 7'200'000, L"系统太忙"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramRun run(dir.path());
+        run.os.localTime = {2, 0, 0, 0};
+        run.Start();
+        run.forms.UserClick(control::ArmButton);
+        run.forms.TimerTick(control::ScheduleTimer);
+        run.os.localTime = {4, 0, 0, 0};
+        run.os.systemMilliseconds += 2 * 3'600'000;
+        run.os.tickMilliseconds += c.monotonicJump;
+        if (c.resumed) run.forms.SystemResumes();
+        run.forms.TimerTick(control::ScheduleTimer);
+        ASSERT_FALSE(run.os.notifications.empty());
+        EXPECT_EQ(run.os.notifications.back().title, L"错过了关闭电源的时间");
+        EXPECT_NE(run.os.notifications.back().body.find(c.because), std::wstring::npos);
+        EXPECT_TRUE(run.os.sessionEnds.empty());
+        EXPECT_EQ(run.forms.Caption(), kCaptionArmed);
+        run.frm->Exit();
+    }
 }
 
 }  // namespace

@@ -201,6 +201,66 @@ TEST_F(Notices, AnExitTakesTheWarningBackAndTellsInTheWindowWhatWasNotStored) {
     EXPECT_FALSE(forms.IsLoaded());
 }
 
+// A snooze from the warning or from the tray menu: the same action, ten minutes later, shown by
+// the pickers (AM/PM following past noon or midnight), warned again before the new time.
+TEST_F(Notices, ASnoozeMovesTheTargetShowsItAndWarnsAgain) {
+    struct Case {
+        const char* what;
+        const wchar_t *hour, *minute, *ampm;
+        int armedAt;
+        bool fromTheMenu;
+        const wchar_t* shown;  // the pickers afterwards
+        int firesAt;
+    };
+    const Case cases[] = {
+        {"from the warning", L"3", L"15", L"AM", MsOfDay(3, 14, 15), false, L"3:25:45 AM", MsOfDay(3, 25, 45)},
+        {"from the menu, past noon", L"11", L"55", L"AM", MsOfDay(11, 54, 15), true, L"12:5:45 PM", MsOfDay(12, 5, 45)},
+        {"from the menu, past midnight", L"11", L"55", L"PM", MsOfDay(23, 54, 15), true, L"12:5:45 AM", MsOfDay(0, 5, 45)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        frmState = MainWindowState{};
+        os.notifications.clear();
+        LoadAndShow();
+        ChooseTime(c.hour, c.minute, L"45", c.ampm);
+        SetLocalTime(c.armedAt);
+        Arm();
+        TickFor(31'000);
+        ASSERT_EQ(LastTitle(), L"即将关闭电源");
+        ASSERT_EQ(os.notifications.back().snoozeMinutes, 10) << "the warning offers it";
+        if (c.fromTheMenu) {
+            forms.popupChoice = control::SnoozeItem;
+            forms.UserRightClickTrayIcon();
+        } else {
+            forms.UserAnswersNotification(NotificationAnswer::Snooze);
+        }
+        EXPECT_EQ(frmState.targetText, c.shown);
+        EXPECT_FALSE(os.notificationShown) << "the old warning is taken back";
+        const std::size_t told = os.notifications.size();
+        const std::optional<Firing> firing = TickFor(11 * 60'000);
+        ASSERT_TRUE(firing);
+        EXPECT_EQ(firing->localMs / 1000, c.firesAt / 1000);
+        EXPECT_EQ(os.notifications.size(), told + 1) << "warned once more";
+        frm.Exit();
+    }
+}
+
+// The icon's tip says what is armed and how long is left, to the second in the last minute.
+TEST(Messages, TheArmedTipNamesTheActionTheTimeAndWhatIsLeft) {
+    const struct {
+        int msLeft;
+        const wchar_t* tip;
+    } cases[] = {
+        {42 * 60'000, L"关闭电源 6:05:04 AM · 还剩 42 分钟"},
+        {41 * 60'000 + 1, L"关闭电源 6:05:04 AM · 还剩 42 分钟"},
+        {65 * 60'000, L"关闭电源 6:05:04 AM · 还剩 1 小时 5 分钟"},
+        {120 * 60'000, L"关闭电源 6:05:04 AM · 还剩 2 小时"},
+        {59'000, L"关闭电源 6:05:04 AM · 还剩 59 秒"},
+        {400, L"关闭电源 6:05:04 AM · 还剩 1 秒"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ArmedTrayTip(platform::PowerAction::PowerOff, L"6:5:4 AM", c.msLeft), c.tip);
+}
+
 TEST(Messages, TheWarningWritesTheTimeAsPeopleReadIt) {
     const struct {
         const wchar_t* pickers;
