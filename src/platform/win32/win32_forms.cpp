@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwctype>
 #include <utility>
+#include <vector>
 
 #include "platform/form_geometry.h"
 #include "platform/win32/button.h"
@@ -27,6 +29,20 @@ UniqueTheme OpenButtonTheme(HWND window) {
 
 // Tab order first; what takes no part in it after, in the order of the description.
 int TabRank(const ControlSpec& control) { return control.tabIndex < 0 ? INT_MAX : control.tabIndex; }
+
+// The caption's access key, upper case ("退出(&E)" -> 'E'); 0 when it has none.
+wchar_t AccessKeyOf(std::wstring_view caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != L'&') continue;
+        if (caption[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(caption[i + 1]));
+        ++i;  // "&&" is a plain ampersand
+    }
+    return 0;
+}
+
+bool TakesFocus(ControlType type) {
+    return type == ControlType::CommandButton || type == ControlType::CheckListBox || type == ControlType::DropDownList;
+}
 
 }  // namespace
 
@@ -303,10 +319,43 @@ void Win32Forms::Dispatch(MSG& message) {
     // The dialog manager: Tab, arrows between buttons, access keys, Enter and Esc. It looks for
     // an access key from the focused control on, in tab order, so where two controls share one
     // the first of them after the focus acts.
+    if (window && message.message == WM_SYSCHAR && MoveFocusForSharedAccessKey(static_cast<wchar_t>(message.wParam))) {
+        return;
+    }
     if (!window || !::IsDialogMessageW(window, &message)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
+}
+
+// The dialog manager clicks a button its access key reaches, even where another control has the
+// same key (执行(E) and 退出(E)): a repeated Alt+E would end the program. A shared key only moves
+// the focus, to the next of its controls after the focus in tab order, as it does for lists.
+bool Win32Forms::MoveFocusForSharedAccessKey(wchar_t typed) {
+    std::vector<const Control*> ordered;
+    for (const auto& [id, control] : controls_) ordered.push_back(&control);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const Control* a, const Control* b) { return TabRank(a->spec) < TabRank(b->spec); });
+    const wchar_t key = static_cast<wchar_t>(std::towupper(typed));
+    const auto reachable = [](const Control* c) {
+        return TakesFocus(c->spec.type) && c->window && ::IsWindowEnabled(c->window) && ::IsWindowVisible(c->window);
+    };
+    std::vector<int> targets;  // what each control with the key leads to: itself, or a label's control
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        if (ordered[i]->spec.tabIndex < 0 || AccessKeyOf(ControlCaption(ordered[i]->spec.id)) != key) continue;
+        std::size_t target = i;
+        if (ordered[i]->spec.type == ControlType::Label) {
+            while (++target < ordered.size() && !TakesFocus(ordered[target]->spec.type)) {}
+        }
+        if (target < ordered.size() && reachable(ordered[target])) targets.push_back(ordered[target]->spec.id);
+    }
+    if (targets.size() < 2) return false;
+    const int focused = FocusedControl();
+    const auto rank = [&](int id) { return TabRank(Find(id)->spec); };
+    const int focusedRank = focused ? rank(focused) : -1;
+    const auto next = std::find_if(targets.begin(), targets.end(), [&](int id) { return rank(id) > focusedRank; });
+    SetFocus(next != targets.end() ? *next : targets.front());
+    return true;
 }
 
 // The dialog manager moves the default button with the focus only where it moves the focus itself

@@ -107,6 +107,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Dispatch(MSG& message);
+    bool MoveFocusForSharedAccessKey(wchar_t typed);
     void FollowFocus();
     // Takes back the quit message the window's end posted when no loop of this form will see it.
     void WithdrawQuit();
