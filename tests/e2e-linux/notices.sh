@@ -61,8 +61,8 @@ e2e_expect_eq "arming: the outlook, with a click action and without disarm" "$(n
   'GetCapabilities
 Notify "Brellix" 0 "brellix" "关闭电源可能会被拒绝" "系统要求输入密码才允许此操作。" ["default", "显示"] {"desktop-entry": "brellix"} -1'
 e2e_check "warning: told before the end" wait_for 5 notified "即将关闭电源"
-e2e_check "warning: in place of the outlook (replaces id 1), with 取消 as the disarm action, kept until answered" \
-  eval 'notify_calls | grep -qE "^Notify \"Brellix\" 1 \"brellix\" \"即将关闭电源\" \"Brellix 将于 [^\"]+ 关闭电源。\" \[\"default\", \"显示\", \"disarm\", \"取消\"\] \{\"desktop-entry\": \"brellix\"\} 0$"'
+e2e_check "warning: in place of the outlook (replaces id 1), with 推迟 and 取消 actions, kept until answered" \
+  eval 'notify_calls | grep -qE "^Notify \"Brellix\" 1 \"brellix\" \"即将关闭电源\" \"Brellix 将于 [^\"]+ 关闭电源。\" \[\"default\", \"显示\", \"snooze\", \"推迟 10 分钟\", \"disarm\", \"取消\"\] \{\"desktop-entry\": \"brellix\"\} 0$"'
 invoke_action 1 disarm
 e2e_check "warning: its disarm action disarms" wait_for 3 title_is "$DISARMED"
 wait_for 8 past_target
@@ -73,6 +73,24 @@ e2e_expect_eq "each notification asks the server's capabilities anew (it may hav
   "$(notify_calls | grep -c '^GetCapabilities$')" "2"
 end_program
 _mock AddMethod "$LOGIN1_MANAGER" CanPowerOff '' s "ret = 'yes'"
+
+# --- Snooze from the warning: ten minutes later, shown by the pickers and stored ---
+stop_notification_server
+start_notification_server "body actions"  # anew: the warning is its id 1
+e2e_check "snooze: armed" start_armed 4 3
+e2e_check "snooze: warned" wait_for 5 notified "即将关闭电源"
+invoke_action 1 snooze
+e2e_check "snooze: the warning is taken back" wait_for 3 eval 'notify_calls | grep -q "^CloseNotification "'
+wait_for 8 past_target
+sleep 1  # the tick that would have fired
+e2e_check "snooze: the old time passes, still armed" title_is "$ARMED"
+e2e_expect_eq "snooze: logind is not asked to power off" "$(end_calls | tr ';' '\n' | grep -c '^PowerOff')" "0"
+press Escape
+wait_app_end 10
+read -r hour minute second ampm <<< "$(LC_ALL=C date -d "@$((TARGET + 600))" '+%-I %-M %-S %p')"
+e2e_expect_eq "snooze: the time ten minutes on is what is stored" \
+  "$(ini_value Shutdown Hour):$(ini_value Shutdown Minute):$(ini_value Shutdown Second) $(ini_value Shutdown AMPM)" \
+  "$hour:$minute:$second $ampm"
 
 # --- The warning never outlives the program: 退出 (Esc) and SIGTERM take it back ---
 for ending in Escape SIGTERM; do

@@ -2,7 +2,8 @@
 """What a StatusNotifierItem host does with an item, for tests, on the session bus:
   sni_client.py NAME/PATH labels        the menu's entries in order, a disabled one marked "-"
   sni_client.py NAME/PATH click LABEL   clicks the entry with that label (after AboutToShow)
-  sni_client.py NAME/PATH activate      a left click on the icon"""
+  sni_client.py NAME/PATH activate      a left click on the icon
+  sni_client.py NAME/PATH tooltip       the tooltip's title, as a host shows it on hover"""
 import sys
 
 import dbus
@@ -37,6 +38,11 @@ def main():
     command = sys.argv[2]
     if command == 'activate':
         dbus.Interface(bus.get_object(name, path), ITEM).Activate(dbus.Int32(0), dbus.Int32(0))
+        return 0
+    if command == 'tooltip':
+        item = bus.get_object(name, path)
+        _icon, _pixmaps, title, _text = item.Get(ITEM, 'ToolTip', dbus_interface=dbus.PROPERTIES_IFACE)
+        print(str(title))
         return 0
     menu = menu_of(bus, name, path)
     if command == 'labels':

@@ -89,7 +89,21 @@ e2e_check "SNI: the window opens" wait_window 10
 e2e_check "SNI: the item registers with the watcher" wait_for 10 grep -q '^registered ' "$LINUX_DESKTOP_RUN/sni.log"
 ITEM=$(sed -n 's/^registered \([^ ]*\).*/\1/p' "$LINUX_DESKTOP_RUN/sni.log" | head -1)
 if [[ -n $ITEM ]]; then
-  e2e_expect_eq "SNI: its menu's entries" "$("${SNI[@]}" "$ITEM" labels)" "隐藏(_H) -显示(_S) 激活(_N) -取消(_F) 退出(_E)"
+  e2e_expect_eq "SNI: its menu's entries" "$("${SNI[@]}" "$ITEM" labels)" \
+    "隐藏(_H) -显示(_S) 激活(_N) -取消(_F) -推迟 10 分钟(_P) 每天(_D) 退出(_E)"
+  tip() { "${SNI[@]}" "$ITEM" tooltip; }
+  e2e_check "SNI: at rest the tip is the start-up caption" eval '[[ $(tip) == Vospel* ]]'
+  "${SNI[@]}" "$ITEM" click '激活(_N)'
+  e2e_check "SNI: armed, the tip names the action, the time and what is left" \
+    wait_for 5 eval '[[ $(tip) == "关闭电源 3:15:45 AM · 还剩 "* ]]'
+  "${SNI[@]}" "$ITEM" click '推迟 10 分钟(_P)'
+  e2e_check "SNI: 推迟 moves the time ten minutes on" wait_for 5 eval '[[ $(tip) == "关闭电源 3:25:45 AM · 还剩 "* ]]'
+  AUTOSTART=$XDG_CONFIG_HOME/autostart/brellix.desktop
+  "${SNI[@]}" "$ITEM" click '每天(_D)'
+  e2e_check "SNI: 每天 writes the login entry" wait_for 5 grep -q -- '^Exec=".*brellix" --autostart$' "$AUTOSTART"
+  e2e_check "SNI: ... which the distribution's checker takes" desktop-file-validate "$AUTOSTART"
+  "${SNI[@]}" "$ITEM" click '取消(_F)'
+  e2e_check "SNI: disarmed, the tip of the start again" wait_for 5 eval '[[ $(tip) == Vospel* ]]'
   "${SNI[@]}" "$ITEM" click '隐藏(_H)'
   e2e_check "SNI: 隐藏 from the host's menu hides the window" wait_for 5 window_hidden
   "${SNI[@]}" "$ITEM" activate
@@ -98,6 +112,18 @@ if [[ -n $ITEM ]]; then
   e2e_check "SNI: 退出 from the host's menu ends the program" wait_app_end 10
   e2e_expect_eq "SNI: the program ended normally" "${APP_STATUS:-}" "0"
   e2e_check "SNI: 退出 stored the settings" test -s "$INI"
+  e2e_expect_eq "SNI: ... the snoozed time and every day" "$(ini_value Shutdown Minute) $(ini_value Shutdown Daily)" "25 1"
+  start_brellix --autostart
+  e2e_check "SNI: a start at login registers the icon" \
+    wait_for 10 eval '[[ $(grep -c "^registered " "$LINUX_DESKTOP_RUN/sni.log") -ge 2 ]]'
+  ITEM=$(sed -n 's/^registered \([^ ]*\).*/\1/p' "$LINUX_DESKTOP_RUN/sni.log" | tail -1)
+  e2e_check "SNI: ... armed at once for the saved time" wait_for 5 eval '[[ $(tip) == "关闭电源 3:25:45 AM · 还剩 "* ]]'
+  e2e_check "SNI: ... with no window shown" window_hidden
+  "${SNI[@]}" "$ITEM" click '每天(_D)'
+  e2e_check "SNI: 每天 off removes the login entry" wait_for 5 eval '[[ ! -e $AUTOSTART ]]'
+  e2e_check "SNI: ... and the schedule stays armed" eval '[[ $(tip) == "关闭电源 3:25:45 AM · 还剩 "* ]]'
+  "${SNI[@]}" "$ITEM" click '退出(_E)'
+  wait_app_end 10
 fi
 WATCHER_PID=$LINUX_DESKTOP_LAST_PID
 : > "$LINUX_DESKTOP_RUN/sni.log"

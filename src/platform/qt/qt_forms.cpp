@@ -139,6 +139,9 @@ void QtForms::Load(const FormSpec& spec, FormEvents& events) {
         icon_, trayMenu_.get(), [this](TrayEvent event) { RaiseTrayEvent(event); },
         [this] { if (loaded_) events_->OnTrayCameBack(); });
     sessionEnd_ = std::make_unique<SessionEndWatch>([this] { EndSession(); }, [this] { QuitMessageLoop(); });
+    QObject::connect(sessionEnd_.get(), &SessionEndWatch::Resumed, sessionEnd_.get(), [this] {
+        if (loaded_) events_->OnSystemResumed();
+    });
     if (applicationReady_) applicationReady_();
     loaded_ = true;
     events.OnLoad();

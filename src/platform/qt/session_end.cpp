@@ -90,6 +90,7 @@ void SessionEndWatch::WatchLogind() {
     if (!system.isConnected()) return;
     system.connect(kLogindService, kLogindPath, kLogindManager, "PrepareForShutdown", this,
                    SLOT(PrepareForShutdown(bool)));
+    system.connect(kLogindService, kLogindPath, kLogindManager, "PrepareForSleep", this, SLOT(PrepareForSleep(bool)));
     TakeInhibitor();
 }
 
@@ -107,6 +108,10 @@ void SessionEndWatch::TakeInhibitor() {
         if (shuttingDown_ || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
         inhibitor_ = reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
     });
+}
+
+void SessionEndWatch::PrepareForSleep(bool starting) {
+    if (!starting) Q_EMIT Resumed();
 }
 
 void SessionEndWatch::PrepareForShutdown(bool starting) {

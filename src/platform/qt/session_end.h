@@ -26,6 +26,10 @@ public:
 
     bool HoldsInhibitor() const { return inhibitor_.isValid(); }
 
+Q_SIGNALS:
+    // The machine woke from sleep (logind's PrepareForSleep(false)).
+    void Resumed();
+
 protected:
     // The session manager's "die" reaches the program as the application's Quit event, which Qt
     // answers by closing every window; a window that hides on close would keep the session waiting.
@@ -34,6 +38,7 @@ protected:
 private Q_SLOTS:
     // A D-Bus signal's receiver: QtDBus connects signals by slot name only.
     void PrepareForShutdown(bool starting);
+    void PrepareForSleep(bool starting);
 
 private:
     void WatchSignals();
