@@ -73,6 +73,8 @@ enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 enum class NotificationAnswer {
     Opened,  // clicked it: the window is wanted
     Disarm,  // chose its disarm action
+    NotShown,            // nothing could show it after all: the window must tell it
+    ShownWithoutDisarm,  // shown, but the server shows no actions: its disarm is not offered
 };
 
 // The program's side: the runtime calls these as events happen. All run on the one UI thread.

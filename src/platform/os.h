@@ -111,8 +111,9 @@ public:
 
     // --- Telling the user ---
     // Shows the notification in place of the program's earlier one; what the user does with it
-    // comes as the window's OnNotificationAnswered.
-    virtual void Notify(WindowHandle window, const Notification& notification) = 0;
+    // comes as the window's OnNotificationAnswered. False when nothing can show it, as far as is
+    // known at once (what is learnt later comes as NotificationAnswer::NotShown).
+    virtual bool Notify(WindowHandle window, const Notification& notification) = 0;
     // Takes the program's notification back, if one is shown.
     virtual void WithdrawNotification(WindowHandle window) = 0;
 

@@ -187,9 +187,18 @@ void MainWindow::OnSessionEndOutlook(platform::SessionEndRequest request, platfo
 
 // --- Telling the user ---
 
-void MainWindow::Tell(const platform::Notification& notification, bool aboutTheArmedSchedule) {
-    os_.Notify(forms_.Handle(), notification);
+bool MainWindow::Tell(const platform::Notification& notification, bool aboutTheArmedSchedule) {
+    state_.lastNotice = notification;
     state_.armingNoticeShown = aboutTheArmedSchedule;
+    if (os_.Notify(forms_.Handle(), notification)) return true;
+    TellInWindow();
+    return false;
+}
+
+// Never a modal box: the caption carries it until arming or disarming draws the state again.
+void MainWindow::TellInWindow() {
+    BringBackOfferingDisarm();
+    forms_.SetCaption(CaptionTelling(schedule_.Armed() ? kCaptionArmed : kCaptionDisarmed, state_.lastNotice));
 }
 
 // A refusal must not pass for success: told at once, and the window comes back to show it.
@@ -199,12 +208,21 @@ void MainWindow::TellRefused(platform::PowerAction action, std::wstring_view rea
 }
 
 void MainWindow::OnNotificationAnswered(platform::NotificationAnswer answer) {
-    if (answer == platform::NotificationAnswer::Disarm) {
-        if (schedule_.Armed()) Disarm();
-        return;
+    switch (answer) {
+        case platform::NotificationAnswer::Disarm:
+            if (schedule_.Armed()) Disarm();
+            return;
+        case platform::NotificationAnswer::Opened: return BringBackOfferingDisarm();
+        case platform::NotificationAnswer::NotShown: return TellInWindow();
+        // A warning that cannot be answered where it shows: the window offers what it cannot.
+        case platform::NotificationAnswer::ShownWithoutDisarm:
+            if (schedule_.Armed()) BringBackOfferingDisarm();
+            return;
     }
+}
+
+void MainWindow::BringBackOfferingDisarm() {
     BringBackWindow();
-    // From a warning, the way to stop what is coming.
     if (schedule_.Armed()) forms_.SetFocus(control::DisarmButton);
 }
 
@@ -237,15 +255,22 @@ void MainWindow::HideToTray() {
     forms_.SetWindowState(platform::WindowState::Normal);
 }
 
-void MainWindow::OnUnload() { StoreSettingsAndRemoveIcon(); }
+void MainWindow::OnUnload() { StoreSettingsOnTheWayOut(); }
 
 // The session ends for real: what an orderly exit would store is stored now, since no unload
 // follows. Agreeing to the end of the session is the runtime's answer, not ours.
-void MainWindow::OnEndSession() { StoreSettingsAndRemoveIcon(); }
+void MainWindow::OnEndSession() { StoreSettingsOnTheWayOut(); }
 
-void MainWindow::StoreSettingsAndRemoveIcon() {
-    if (state_.settingsStored) return;
+void MainWindow::StoreSettingsOnTheWayOut() {
+    if (const auto notice = StoreSettingsAndRemoveIcon()) os_.Notify(forms_.Handle(), *notice);
+}
+
+std::optional<platform::Notification> MainWindow::StoreSettingsAndRemoveIcon() {
+    if (state_.settingsStored) return std::nullopt;
     state_.settingsStored = true;
+    // A warning must not outlive the program, telling of an end that no longer comes.
+    if (state_.armingNoticeShown) os_.WithdrawNotification(forms_.Handle());
+    state_.armingNoticeShown = false;
     RemoveTrayIcon(os_, state_.tray);
     const std::wstring& file = state_.settingsFile;
     // The program ends all the same; the user learns that this run's choices were not kept.
@@ -261,11 +286,16 @@ void MainWindow::StoreSettingsAndRemoveIcon() {
     write(settings::kShutdownSecond, secondPicker_.Text());
     write(settings::kShutdownAmPm, amPmPicker_.Text());
     write(settings::kWarningSeconds, settings::IndexToText(state_.warningSeconds));
-    if (!stored.written) Tell(SettingsNotStoredNotice(file, stored.reason), false);
+    if (stored.written) return std::nullopt;
+    return SettingsNotStoredNotice(file, stored.reason);
 }
 
+// Settings that could not be stored, with nowhere else to say so: the window stays to say it, and
+// the next exit ends the program.
 void MainWindow::Exit() {
     state_.hideOnClose = false;
+    const auto notice = StoreSettingsAndRemoveIcon();
+    if (notice && !Tell(*notice, false)) return;
     forms_.Unload();
 }
 

@@ -26,6 +26,7 @@ struct MainWindowState {
     // The request the system has not answered yet: no second one goes out meanwhile.
     std::optional<platform::SessionEndRequest> pendingRequest;
     bool armingNoticeShown = false;  // a notification about the armed schedule, withdrawn on disarming
+    platform::Notification lastNotice;  // what the user was last told, for the window to tell it again
 };
 
 class MainWindow : public platform::FormEvents {
@@ -77,12 +78,20 @@ private:
     void Tick();
     // Asks the system for the end of the session; no second request while one is unanswered.
     void Fire(platform::SessionEndRequest request);
-    void Tell(const platform::Notification& notification, bool aboutTheArmedSchedule);
+    // False when only the window could tell it.
+    bool Tell(const platform::Notification& notification, bool aboutTheArmedSchedule);
     void TellRefused(platform::PowerAction action, std::wstring_view reason);
+    // Nothing else could show the last notice: the window comes back and says it in its caption.
+    void TellInWindow();
     // Shown, restored and in front, wherever it was.
     void BringBackWindow();
-    // Removes the icon and stores the position and the choices, once.
-    void StoreSettingsAndRemoveIcon();
+    // The window in front; while armed, with the focus on the way to stop what is coming.
+    void BringBackOfferingDisarm();
+    // Takes an armed schedule's notice back, removes the icon and stores the position and the
+    // choices, once. Returns what to tell when the settings could not be stored.
+    std::optional<platform::Notification> StoreSettingsAndRemoveIcon();
+    // At the end of the window: the notice goes wherever anything can show it.
+    void StoreSettingsOnTheWayOut();
     void HideToTray();
     void PrepareTrayMenu();
 

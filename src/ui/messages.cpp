@@ -17,7 +17,7 @@ std::wstring Caption(platform::PowerAction action) { return std::wstring(power::
 
 platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText) {
     return platform::Notification{L"即将" + Caption(action),
-                                  L"Brellix 将于 " + std::wstring(targetText) + L" " + Caption(action) + L"。", true};
+                                  L"Brellix 将于 " + ReadableTime(targetText) + L" " + Caption(action) + L"。", true};
 }
 
 platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook) {
@@ -32,6 +32,31 @@ platform::Notification RefusalNotice(platform::PowerAction action, std::wstring_
 
 platform::Notification SettingsNotStoredNotice(std::wstring_view file, std::wstring_view reason) {
     return platform::Notification{L"未能保存设置", std::wstring(file) + L"：" + Cut(reason), false};
+}
+
+std::wstring CaptionTelling(std::wstring_view stateCaption, const platform::Notification& notice) {
+    return std::wstring(stateCaption) + L" - " + notice.title + L"：" + notice.body;
+}
+
+std::wstring ReadableTime(std::wstring_view targetText) {
+    std::wstring readable;
+    std::size_t digits = 0;  // of the number being copied
+    bool afterColon = false;
+    const auto padded = [&] {
+        if (afterColon && digits == 1) readable.insert(readable.size() - 1, 1, L'0');
+    };
+    for (const wchar_t c : targetText) {
+        if (c >= L'0' && c <= L'9') {
+            ++digits;
+        } else {
+            padded();
+            digits = 0;
+            afterColon = c == L':';
+        }
+        readable += c;
+    }
+    padded();
+    return readable;
 }
 
 }  // namespace brellix::ui

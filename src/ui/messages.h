@@ -25,4 +25,10 @@ platform::Notification RefusalNotice(platform::PowerAction action, std::wstring_
 
 platform::Notification SettingsNotStoredNotice(std::wstring_view file, std::wstring_view reason);
 
+// The window's caption telling a notice that nothing else could show.
+std::wstring CaptionTelling(std::wstring_view stateCaption, const platform::Notification& notice);
+
+// A time of day as people read it: minutes and seconds with two digits ("6:05:04 AM").
+std::wstring ReadableTime(std::wstring_view targetText);
+
 }  // namespace brellix::ui

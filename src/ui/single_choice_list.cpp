@@ -17,6 +17,12 @@ void SingleChoiceList::Click() {
 
 void SingleChoiceList::ItemCheck(int item) {
     if (TakeOwnUncheck(item)) return;
+    // The list always shows the one choice that will be used: a user's uncheck of the only
+    // checked item (Space on it, a screen reader's toggle) checks it again.
+    if (!list_.Selected(item)) {
+        if (NoneChecked()) list_.SetSelected(item, true);
+        return;
+    }
     newestChoice_ = item;
 
     const int count = list_.ListCount();
@@ -34,6 +40,13 @@ void SingleChoiceList::ItemCheck(int item) {
     for (int i = 0; i < count; ++i) {
         if (i != newestChoice_) Uncheck(i);
     }
+}
+
+bool SingleChoiceList::NoneChecked() const {
+    for (int i = 0; i < list_.ListCount(); ++i) {
+        if (list_.Selected(i)) return false;
+    }
+    return true;
 }
 
 void SingleChoiceList::Uncheck(int item) {

@@ -7,7 +7,8 @@
 
 namespace brellix::ui {
 
-// Click checks the current item; ItemCheck(k) unchecks every item but k. Events may nest: our
+// Click checks the current item; ItemCheck(k) unchecks every item but k, and a user's uncheck of
+// the only checked item is undone. Events may nest: our
 // own unchecks report back as ItemCheck, and with passThroughMessageLoop each index first lets
 // waiting messages run, a user's further choice on this list among them. The newest choice wins:
 // once the handlers have returned, it is the only item that can be checked.
@@ -21,6 +22,7 @@ public:
 
 private:
     void Uncheck(int item);
+    bool NoneChecked() const;
     bool TakeOwnUncheck(int item);
 
     platform::Forms& forms_;

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What the user is told, with a notification server on the session bus (python3-dbusmock's
 # notification_daemon, which logs every call) and the mock logind: the outlook at arming, the
-# warning before the end and its disarm action, a refusal told at once with logind's words (as
-# text where the server takes markup) and the hidden window brought back, the window answering
-# while logind is slow, settings that could not be stored, and the tray's message when no server
-# is there.
+# warning before the end and its disarm action, taken back when the program ends, a refusal told at
+# once in the window's words (as text where the server takes markup) and the hidden window brought
+# back, a server without actions, the window answering while logind is slow, settings that could
+# not be stored, and the tray's message when no server is there.
 source "$(dirname "$0")/lib.sh"
 
 ARMED="Vospel - 激活"
@@ -69,8 +69,20 @@ wait_for 8 past_target
 sleep 1
 e2e_expect_eq "warning: disarmed, logind is never asked to power off" "$(end_calls)" "CanPowerOff"
 e2e_expect_eq "warning: disarming took the warning back" "$(notify_calls | grep -c '^CloseNotification 1$')" "1"
+e2e_expect_eq "each notification asks the server's capabilities anew (it may have been replaced)" \
+  "$(notify_calls | grep -c '^GetCapabilities$')" "2"
 end_program
 _mock AddMethod "$LOGIN1_MANAGER" CanPowerOff '' s "ret = 'yes'"
+
+# --- The warning never outlives the program: 退出 (Esc) and SIGTERM take it back ---
+for ending in Escape SIGTERM; do
+  notify_mark
+  e2e_check "ended by $ending: armed" start_armed 60 59
+  e2e_check "ended by $ending: warned" wait_for 5 notified "即将关闭电源"
+  if [[ $ending == SIGTERM ]]; then kill -TERM "$APP_PID"; else press Escape; fi
+  e2e_check "ended by $ending: the program ends" wait_app_end 10
+  e2e_check "ended by $ending: the warning was taken back" eval 'notify_calls | grep -q "^CloseNotification [1-9]"'
+done
 
 # --- Settings that cannot be written: told as the program ends ---
 install_brellix
@@ -94,8 +106,8 @@ e2e_check "refusal: the icon is in the tray" wait_for 10 eval 'xwininfo -root -t
 close_window
 e2e_check "refusal: closing hid the window" wait_for 3 window_hidden
 e2e_check "refusal: told at once, naming the action" wait_for 8 notified "关闭电源失败"
-e2e_expect_eq "refusal: logind's words, as text" "$(notify_calls | grep -F '关闭电源失败')" \
-  'Notify "Brellix" 0 "brellix" "关闭电源失败" "org.freedesktop.login1.BlockedByInhibitorLock: Operation &lt;inhibited&gt; by "x" &amp; "y"" ["default", "显示"] {"desktop-entry": "brellix"} -1'
+e2e_expect_eq "refusal: what logind said, in the window's words, as text" "$(notify_calls | grep -F '关闭电源失败')" \
+  'Notify "Brellix" 0 "brellix" "关闭电源失败" "另一个程序阻止了此操作（Operation &lt;inhibited&gt; by "x" &amp; "y"）。" ["default", "显示"] {"desktop-entry": "brellix"} -1'
 e2e_check "refusal: the hidden window is back" wait_for 3 window_shown
 WIN=$(shown_windows | head -1)
 e2e_check "refusal: disarmed, as after any firing" title_is "$DISARMED"
@@ -106,6 +118,20 @@ e2e_check "a click on the notification shows the window" wait_for 3 window_shown
 WIN=$(shown_windows | head -1)
 end_program
 mock_accept PowerOff
+stop_notification_server
+
+# --- A server that shows no actions: the warning cannot be answered there, so the window comes,
+# with the focus on 取消 ---
+start_notification_server "body"
+e2e_check "no actions: the schedule is armed" start_armed 8 6
+close_window
+e2e_check "no actions: the window hides in the tray" wait_for 3 window_hidden
+e2e_check "no actions: the warning is shown" wait_for 5 notified "即将关闭电源"
+e2e_check "no actions: the window comes back" wait_for 3 window_shown
+WIN=$(shown_windows | head -1)
+press Return
+e2e_check "no actions: Enter disarms, the focus being on 取消" wait_for 2 title_is "$DISARMED"
+end_program
 stop_notification_server
 
 # --- Without a notification server: the tray icon's message ---

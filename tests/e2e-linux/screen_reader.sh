@@ -42,6 +42,10 @@ speech_mark
 start_brellix
 e2e_check "the window opens" wait_window 10
 expect_said "the window opens on the hour picker, spoken with its label and value" "时钟(H): combo box. 3."
+press Down
+expect_said "Down on a picker speaks its new value" "4"
+press Up
+expect_said "Up speaks it again" "3"
 pickers=("分钟(M): combo box. 30." "秒钟(S): combo box. 0." "时制(T): combo box. PM.")
 for picker in "${pickers[@]}"; do
   press Tab

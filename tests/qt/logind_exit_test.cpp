@@ -156,8 +156,29 @@ TEST(EndSessionThroughLogind, ARefusalGivesLogindsReasonAndOneLineNamingTheMetho
         const SessionEndResult result = EndSessionThroughLogind(c.request, calls, 7, diagnostics);
         const std::string reason = "org.freedesktop.login1.BlockedByInhibitorLock: Operation inhibited by \"x\"";
         EXPECT_FALSE(result.accepted);
-        EXPECT_EQ(result.reason, std::wstring(reason.begin(), reason.end())) << "the system's own words";
+        EXPECT_EQ(result.reason, L"另一个程序阻止了此操作（Operation inhibited by \"x\"）。");
         EXPECT_EQ(diagnostics.str(), "brellix: " + c.refused + " refused: " + reason + "\n");
+    }
+}
+
+// The window speaks Chinese, the terminal keeps logind's words; neither lets a control character of
+// another program's text (an inhibitor's "why") through.
+TEST(EndSessionThroughLogind, RefusalsAreToldInTheWindowsWordsAndWithoutControlCharacters) {
+    const struct {
+        std::string error;
+        std::wstring reason;
+    } cases[] = {
+        {"org.freedesktop.DBus.Error.AccessDenied: Access denied", L"系统不允许此操作。"},
+        {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired: Interactive authentication required.",
+         L"系统要求输入密码才允许此操作。"},
+        {"org.freedesktop.DBus.Error.NoReply: Did not receive a reply", L"系统的登录管理器（logind）没有答复。"},
+        {"org.freedesktop.login1.BlockedByInhibitorLock: by \"x\" \x1b[2Jwhy\nnot\xc2\x9b",
+         L"另一个程序阻止了此操作（by \"x\"  [2Jwhy not ）。"},
+        {"org.example.Odd\x07: \x1b]0;t\x07", L"系统拒绝了请求：org.example.Odd :  ]0;t "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RefusalReasonOf(c.error), c.reason) << c.error;
+        EXPECT_EQ(PrintableLine(c.error).find_first_of("\x1b\x07\n"), std::string::npos) << c.error;
     }
 }
 

@@ -82,33 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"disarm_from_the_popup", {Step::PopupArm, Step::PopupDisarm}, false}),
     [](const ::testing::TestParamInfo<StateCase>& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindowTest, ArmingSetsTheStatePropertiesInOrderComposesAndStartsTheTimerLast) {
-    LoadAndShow();
-    frmState.targetText = L"stale";
-    forms.propertySets.clear();
-    Arm();
-    EXPECT_EQ(forms.propertySets,
-              (std::vector<std::string>{"btnTurnOFF.Enabled=1", "btnTurnON.Enabled=0", "mnuPopupTurnON.Enabled=0",
-                                        "mnuPopupTurnOFF.Enabled=1", "cboHour.Enabled=0", "cboMinute.Enabled=0",
-                                        "cboSecond.Enabled=0", "cboAMPM.Enabled=0", "lstOptions.Enabled=0",
-                                        "lstExtra.Enabled=0", "Caption=Vospel - \\u6fc0\\u6d3b",
-                                        "tmrShutdown.Enabled=1"}));
-    EXPECT_EQ(frmState.targetText, L"3:15:45 AM");
-}
-
-TEST_F(MainWindowTest, DisarmingSetsTheStatePropertiesInOrderAndStopsTheTimerLast) {
-    LoadAndShow();
-    Arm();
-    forms.propertySets.clear();
-    forms.UserClick(control::DisarmButton);
-    EXPECT_EQ(forms.propertySets,
-              (std::vector<std::string>{"btnTurnON.Enabled=1", "btnTurnOFF.Enabled=0", "mnuPopupTurnON.Enabled=1",
-                                        "mnuPopupTurnOFF.Enabled=0", "cboHour.Enabled=1", "cboMinute.Enabled=1",
-                                        "cboSecond.Enabled=1", "cboAMPM.Enabled=1", "lstOptions.Enabled=1",
-                                        "lstExtra.Enabled=1", "Caption=Vospel - \\u53d6\\u6d88",
-                                        "tmrShutdown.Enabled=0"}));
-}
-
 TEST_F(MainWindowTest, ArmingFromThePopupLeavesAHiddenWindowHiddenAndOffersOnlyDisarm) {
     LoadAndShow();
     forms.Hide();

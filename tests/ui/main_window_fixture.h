@@ -15,28 +15,6 @@
 
 namespace brellix::ui::test {
 
-// The memory forms runtime that also logs every Enabled and Caption assignment, in order, and
-// the controls that received items, one entry per run of items.
-class RecordingForms : public platform::MemoryForms {
-public:
-    std::vector<std::string> propertySets;
-    std::vector<std::string> filled;
-
-    void AddItem(int id, std::wstring_view text) override {
-        const std::string name = platform::ToCallText(SpecOf(id).name);
-        if (filled.empty() || filled.back() != name) filled.push_back(name);
-        MemoryForms::AddItem(id, text);
-    }
-    void SetEnabled(int id, bool enabled) override {
-        propertySets.push_back(platform::ToCallText(SpecOf(id).name) + ".Enabled=" + (enabled ? "1" : "0"));
-        MemoryForms::SetEnabled(id, enabled);
-    }
-    void SetCaption(std::wstring_view caption) override {
-        propertySets.push_back("Caption=" + platform::ToCallText(caption));
-        MemoryForms::SetCaption(caption);
-    }
-};
-
 constexpr int MsOfDay(int hour, int minute, int second, int millisecond = 0) {
     return ((hour * 60 + minute) * 60 + second) * 1000 + millisecond;
 }
@@ -44,7 +22,7 @@ constexpr int MsOfDay(int hour, int minute, int second, int millisecond = 0) {
 class MainWindowTest : public ::testing::Test {
 protected:
     platform::MemoryOs os;
-    RecordingForms forms;
+    platform::MemoryForms forms;
     scheduler::Schedule schedule;
     MainWindowState frmState;
     MainWindow frm{forms, os, schedule, frmState};

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "main_window_fixture.h"
@@ -47,35 +46,6 @@ TEST_F(MainWindowLoad, FillsThePickersWithPlainNumbersAndTheListsInTheOrderOfThe
     for (const auto& choice : power::kForceModes) modes.emplace_back(choice.itemText);
     EXPECT_EQ(items(control::ActionList), actions);
     EXPECT_EQ(items(control::ForceModeList), modes);
-    EXPECT_EQ(forms.filled, (std::vector<std::string>{"cboHour", "cboMinute", "cboSecond", "lstOptions", "cboAMPM",
-                                                      "lstExtra"}));
-}
-
-// Each pass of the message loop runs this message once, so it counts the passes and notes how
-// far the filling had come at each.
-TEST_F(MainWindowLoad, PassesThroughTheMessageLoopBeforeEachNumericItemOnly) {
-    std::vector<std::string> passes;
-    std::function<void()> note = [&] {
-        std::string counts;
-        for (int id : {control::HourPicker, control::MinutePicker, control::SecondPicker, control::ActionList, control::AmPmPicker, control::ForceModeList}) {
-            counts += std::to_string(forms.ListCount(id)) + " ";
-        }
-        passes.push_back(counts);
-        forms.Post(note);
-    };
-    forms.Post(note);
-    forms.Load(MainWindowSpec(), frm);
-
-    // 132 before the numeric items, then 4 in the power action list's check handler, when the
-    // saved choice is checked.
-    ASSERT_EQ(passes.size(), 136u);
-    EXPECT_EQ(passes[0], "0 0 0 0 0 0 ");
-    EXPECT_EQ(passes[11], "11 0 0 0 0 0 ");
-    EXPECT_EQ(passes[12], "12 0 0 0 0 0 ");
-    EXPECT_EQ(passes[71], "12 59 0 0 0 0 ");
-    EXPECT_EQ(passes[72], "12 60 0 0 0 0 ");
-    EXPECT_EQ(passes[131], "12 60 59 0 0 0 ");
-    for (std::size_t i = 132; i < passes.size(); ++i) EXPECT_EQ(passes[i], "12 60 60 4 2 2 ") << i;
 }
 
 struct PickerCase {

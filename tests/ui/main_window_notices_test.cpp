@@ -2,10 +2,12 @@
 // the end, a refusal, an answer that is slow to come, a second start, a tray that went away.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "main_window_fixture.h"
 #include "platform/memory/memory_os.h"
+#include "ui/messages.h"
 
 namespace brellix::ui::test {
 namespace {
@@ -112,7 +114,9 @@ TEST_F(Notices, AnOutlookOfRefusalIsToldAndTheScheduleStaysArmed) {
         EXPECT_TRUE(os.notifications.empty()) << "about another request";
         forms.SystemAnswersOutlook({platform::PowerAction::Reboot, platform::ForceMode::ForceIfHung}, c.outlook);
         EXPECT_EQ(!os.notifications.empty(), c.told);
-        if (c.told) EXPECT_EQ(LastTitle(), L"重启可能会被拒绝");
+        if (c.told) {
+            EXPECT_EQ(LastTitle(), L"重启可能会被拒绝");
+        }
         EXPECT_TRUE(Armed());
         forms.UserClick(control::DisarmButton);
         EXPECT_FALSE(os.notificationShown);
@@ -139,6 +143,74 @@ TEST_F(Notices, ClosingAfterTheTrayWentAwayMinimisesInsteadOfHiding) {
     forms.UserClose();
     EXPECT_TRUE(forms.Visible());
     EXPECT_EQ(forms.GetWindowState(), platform::WindowState::Minimized);
+}
+
+// Where nothing shows notifications (no tray, no server, or one without actions), the window itself
+// tells: it comes back, says it in its caption until the next arming or disarming, and a warning
+// hands the focus to the way to disarm.
+TEST_F(Notices, WithNowhereElseToTellItTheWindowTellsIt) {
+    const std::wstring refused = std::wstring(kCaptionDisarmed) + L" - 重启失败：Access denied";
+    const std::wstring warned = std::wstring(kCaptionArmed) + L" - 即将重启：Brellix 将于 3:15:45 AM 重启。";
+    struct Case {
+        const char* what;
+        bool showable;                                    // what Notify answers at once
+        std::optional<NotificationAnswer> answeredLater;  // what the backend learns later
+        int tickMs;                                       // 30.5 s: the warning; 91 s: the refusal
+        std::wstring caption;
+        bool focusOnDisarm;  // else where the user left it
+    };
+    const Case cases[] = {
+        {"a refusal, nothing can show it", false, {}, 91'000, refused, false},
+        {"a refusal, found unshown later", true, NotificationAnswer::NotShown, 91'000, refused, false},
+        {"a warning, nothing can show it", false, {}, 30'500, warned, true},
+        {"a warning shown without its disarm", true, NotificationAnswer::ShownWithoutDisarm, 30'500, kCaptionArmed, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        os.sessionEndAnswer = {false, L"Access denied"};
+        os.notificationsShowable = c.showable;
+        frmState = MainWindowState{};
+        ArmToReboot();
+        forms.SetFocus(control::ExitButton);
+        forms.UserClose();
+        TickFor(c.tickMs);
+        if (c.answeredLater) forms.UserAnswersNotification(*c.answeredLater);
+        EXPECT_TRUE(forms.Visible());
+        EXPECT_EQ(forms.Caption(), c.caption);
+        EXPECT_EQ(forms.FocusedControl() == control::DisarmButton, c.focusOnDisarm);
+        if (!Armed()) Arm();
+        forms.UserClick(control::DisarmButton);
+        EXPECT_EQ(forms.Caption(), kCaptionDisarmed) << "told until the state is drawn again";
+        frm.Exit();
+    }
+}
+
+// Settings that could not be stored, on a machine where nothing shows notifications: the window
+// stays to say so and the next exit ends the program. A warning never outlives the program.
+TEST_F(Notices, AnExitTakesTheWarningBackAndTellsInTheWindowWhatWasNotStored) {
+    os.settingsDirectory = L"/proc/brellix-no-such-directory";
+    ArmToReboot();
+    TickFor(30'500);
+    ASSERT_TRUE(os.notificationShown);
+    os.notificationsShowable = false;
+    frm.Exit();
+    EXPECT_FALSE(os.notificationShown) << "the warning is taken back";
+    EXPECT_TRUE(forms.IsLoaded()) << "kept to tell what was not stored";
+    EXPECT_EQ(forms.Caption().rfind(std::wstring(kCaptionArmed) + L" - 未能保存设置：", 0), 0u) << platform::ToCallText(forms.Caption());
+    frm.Exit();
+    EXPECT_FALSE(forms.IsLoaded());
+}
+
+TEST(Messages, TheWarningWritesTheTimeAsPeopleReadIt) {
+    const struct {
+        const wchar_t* pickers;
+        const wchar_t* body;
+    } cases[] = {
+        {L"6:5:4 AM", L"Brellix 将于 6:05:04 AM 注销。"},
+        {L"12:0:0 PM", L"Brellix 将于 12:00:00 PM 注销。"},
+        {L"11:15:45 PM", L"Brellix 将于 11:15:45 PM 注销。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WarningNotice(platform::PowerAction::LogOff, c.pickers).body, c.body);
 }
 
 }  // namespace

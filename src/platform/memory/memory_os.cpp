@@ -132,10 +132,11 @@ bool MemoryOs::TrayIconPresent(WindowHandle window) {
     return std::any_of(trayIcons.begin(), trayIcons.end(), [&](const TrayIcon& icon) { return icon.window == window; });
 }
 
-void MemoryOs::Notify(WindowHandle, const Notification& notification) {
+bool MemoryOs::Notify(WindowHandle, const Notification& notification) {
     Record("Notify(" + ToCallText(notification.title) + ")");
     notifications.push_back(notification);
-    notificationShown = true;
+    notificationShown = notificationsShowable;
+    return notificationsShowable;
 }
 
 void MemoryOs::WithdrawNotification(WindowHandle) {

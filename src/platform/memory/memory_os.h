@@ -21,6 +21,7 @@ public:
     // window's OnSessionEndAnswered.
     bool sessionEndAnsweredAtOnce = true;
     bool trayAvailable = true;
+    bool notificationsShowable = true;  // Notify's answer: false where nothing could show one
     std::vector<ScreenRect> monitors{{0, 0, 1920, 1080}};
     std::vector<ScreenRect> workAreas{{0, 0, 1920, 1040}};
     // The fake clock; tests move it.
@@ -65,7 +66,7 @@ public:
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
     bool TrayIconPresent(WindowHandle window) override;
-    void Notify(WindowHandle window, const Notification& notification) override;
+    bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
     bool KeepOnTop(WindowHandle window) override;

@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QVariantMap>
+#include <utility>
 
 namespace brellix::platform::qt {
 
@@ -13,7 +14,8 @@ namespace {
 constexpr char kService[] = "org.freedesktop.Notifications";
 constexpr char kPath[] = "/org/freedesktop/Notifications";
 constexpr char kInterface[] = "org.freedesktop.Notifications";
-constexpr int kFlushPatienceMs = 1000;
+// A server that takes longer is as good as none: the notification is shown another way.
+constexpr int kCallPatienceMs = 5000;
 
 QDBusMessage NotificationsCall(const char* method) {
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
@@ -26,17 +28,8 @@ QString Escaped(QString text) {
     return text.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
 }
 
-// Calls `replied` with the reply once it comes, on this thread.
-void WhenAnswered(QObject* owner, const QDBusMessage& message, std::function<void(const QDBusMessage&)> replied) {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        return replied(QDBusMessage::createError("org.freedesktop.DBus.Error.Disconnected", "no session bus"));
-    }
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), owner);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [watcher, replied = std::move(replied)] {
-        watcher->deleteLater();
-        replied(watcher->reply());
-    });
+bool IsAnswer(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
 }
 
 }  // namespace
@@ -55,10 +48,6 @@ NotifyArguments NotifyArgumentsOf(const Notification& notification, const QStrin
     return arguments;
 }
 
-DesktopNotifier::DesktopNotifier(std::function<void(NotificationAnswer)> answered,
-                                 std::function<void(const Notification&)> noServer)
-    : answered_(std::move(answered)), noServer_(std::move(noServer)) {}
-
 void DesktopNotifier::Notify(const Notification& notification) {
     waiting_ = notification;
     Next();
@@ -70,84 +59,73 @@ void DesktopNotifier::Withdraw() {
     Next();
 }
 
-// One call at a time where the next needs its answer: the id to replace or close, the server's
+// One call at a time, since the next needs its answer: the id to replace or close, the server's
 // capabilities. Only the newest notification waits; an older one never shows.
 void DesktopNotifier::Next() {
-    if (busy_) return;
+    if (inFlight_) return;
     if (withdrawWaiting_) {
         withdrawWaiting_ = false;
-        if (shownId_ != 0) Close(shownId_);
-        shownId_ = 0;
+        if (shownId_ != 0) return Close(std::exchange(shownId_, 0));
     }
-    if (!waiting_) return;
-    if (!capabilities_) return AskCapabilities();
-    const Notification notification = *waiting_;
-    waiting_.reset();
-    Send(notification);
+    if (waiting_) AskCapabilitiesThenSend();
 }
 
-void DesktopNotifier::AskCapabilities() {
-    busy_ = true;
-    Listen();
-    WhenAnswered(this, NotificationsCall("GetCapabilities"), [this](const QDBusMessage& reply) {
-        busy_ = false;
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            capabilities_ = reply.arguments().constFirst().toStringList();
-        } else if (waiting_) {
-            // No server: asked again with the next notification, one may have started by then.
-            const Notification notification = *waiting_;
-            waiting_.reset();
-            noServer_(notification);
-        }
+void DesktopNotifier::Call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> answered) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return answered(QDBusMessage::createError("org.freedesktop.DBus.Error.Disconnected", "no session bus"));
+    }
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, kCallPatienceMs), this);
+    inFlight_ = watcher;
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, answered = std::move(answered)] {
+        watcher->deleteLater();
+        if (inFlight_ == watcher) inFlight_ = nullptr;
+        answered(watcher->reply());
         Next();
     });
 }
 
-QDBusMessage DesktopNotifier::NotifyCall(const Notification& notification) const {
-    const NotifyArguments arguments = NotifyArgumentsOf(notification, *capabilities_);
+void DesktopNotifier::AskCapabilitiesThenSend() {
+    Listen();
+    Call(NotificationsCall("GetCapabilities"), [this](const QDBusMessage& reply) {
+        if (!waiting_) return;  // taken back meanwhile
+        const Notification notification = *std::exchange(waiting_, std::nullopt);
+        if (!IsAnswer(reply)) return Q_EMIT NotShown(notification);
+        Send(notification, reply.arguments().constFirst().toStringList());
+    });
+}
+
+void DesktopNotifier::Send(const Notification& notification, const QStringList& capabilities) {
+    const NotifyArguments arguments = NotifyArgumentsOf(notification, capabilities);
     QDBusMessage call = NotificationsCall("Notify");
     QVariantMap hints;
     hints.insert("desktop-entry", QString("brellix"));
     // replaces_id: the program's earlier notification, if the server still shows it.
     call << QString("Brellix") << shownId_ << QString("brellix") << arguments.summary << arguments.body
          << arguments.actions << hints << arguments.expireTimeout;
-    return call;
-}
-
-void DesktopNotifier::Send(const Notification& notification) {
-    busy_ = true;
-    WhenAnswered(this, NotifyCall(notification), [this, notification](const QDBusMessage& reply) {
-        busy_ = false;
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            shownId_ = reply.arguments().constFirst().toUInt();
-            server_ = reply.service();
-        } else {
-            // The server went away: ask again next time, and show this one another way.
-            capabilities_.reset();
+    const bool disarmShown = arguments.actions.contains("disarm");
+    Call(call, [this, notification, disarmShown](const QDBusMessage& reply) {
+        if (!IsAnswer(reply)) {
+            // The server went away: this one is shown another way, unless a newer one follows.
             shownId_ = 0;
-            if (!waiting_) noServer_(notification);
+            if (!waiting_) Q_EMIT NotShown(notification);
+            return;
         }
-        Next();
+        shownId_ = reply.arguments().constFirst().toUInt();
+        server_ = reply.service();
+        if (notification.offersDisarm && !disarmShown) Q_EMIT Answered(NotificationAnswer::ShownWithoutDisarm);
     });
 }
 
+// Each call's answer is handled as it comes, so the calls it leads to go out too.
 void DesktopNotifier::Flush() {
-    if (!waiting_) return;
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;
-    if (!capabilities_) {
-        const QDBusMessage reply = bus.call(NotificationsCall("GetCapabilities"), QDBus::Block, kFlushPatienceMs);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
-        capabilities_ = reply.arguments().constFirst().toStringList();
-    }
-    bus.call(NotifyCall(*waiting_), QDBus::Block, kFlushPatienceMs);
-    waiting_.reset();
+    while (inFlight_) inFlight_->waitForFinished();
 }
 
 void DesktopNotifier::Close(uint id) {
     QDBusMessage call = NotificationsCall("CloseNotification");
     call << id;
-    WhenAnswered(this, call, [](const QDBusMessage&) {});
+    Call(call, [](const QDBusMessage&) {});
 }
 
 // Any sender, checked in the slots against the server that answered Notify: naming the service
@@ -163,8 +141,8 @@ void DesktopNotifier::Listen() {
 
 void DesktopNotifier::ActionInvoked(uint id, const QString& key, const QDBusMessage& message) {
     if (id == 0 || id != shownId_ || message.service() != server_) return;
-    if (key == "disarm") answered_(NotificationAnswer::Disarm);
-    else if (key == "default") answered_(NotificationAnswer::Opened);
+    if (key == "disarm") Q_EMIT Answered(NotificationAnswer::Disarm);
+    else if (key == "default") Q_EMIT Answered(NotificationAnswer::Opened);
 }
 
 void DesktopNotifier::NotificationClosed(uint id, uint, const QDBusMessage& message) {

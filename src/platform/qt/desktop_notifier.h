@@ -1,10 +1,11 @@
 // The program's one desktop notification: org.freedesktop.Notifications on the session bus, each
-// new one in place of the one before. Every call goes without waiting; the server's capabilities
-// are asked at the first notification, never at start-up.
+// new one in place of the one before. Every call goes without waiting, one at a time; the server's
+// capabilities are asked with each notification (a server that restarted may be another one).
 #pragma once
 
 #include <QDBusMessage>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,6 +13,8 @@
 
 #include "platform/forms.h"
 #include "platform/os.h"
+
+class QDBusPendingCallWatcher;
 
 namespace brellix::platform::qt {
 
@@ -28,15 +31,16 @@ class DesktopNotifier : public QObject {
     Q_OBJECT
 
 public:
-    // answered: the user clicked the notification or chose an action; noServer: no server took
-    // it, so it must be shown another way.
-    DesktopNotifier(std::function<void(NotificationAnswer)> answered,
-                    std::function<void(const Notification&)> noServer);
-
     void Notify(const Notification& notification);
     void Withdraw();
-    // At exit: the notification not yet sent goes out now, waiting a moment for the server.
+    // At exit: what is still to be sent or taken back goes out now, each call waited for.
     void Flush();
+
+Q_SIGNALS:
+    // The user clicked the notification or chose an action; or it showed without its disarm action.
+    void Answered(brellix::platform::NotificationAnswer answer);
+    // No server took it: it must be shown another way.
+    void NotShown(const brellix::platform::Notification& notification);
 
 private Q_SLOTS:
     // The server's signals (QtDBus connects them by slot name); the message tells who sent them.
@@ -45,18 +49,16 @@ private Q_SLOTS:
 
 private:
     void Next();
-    void AskCapabilities();
-    void Send(const Notification& notification);
-    QDBusMessage NotifyCall(const Notification& notification) const;
+    void AskCapabilitiesThenSend();
+    void Send(const Notification& notification, const QStringList& capabilities);
     void Close(uint id);
     void Listen();
+    // The one call in flight; `answered` runs with its reply, then the next call goes.
+    void Call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> answered);
 
-    std::function<void(NotificationAnswer)> answered_;
-    std::function<void(const Notification&)> noServer_;
-    std::optional<QStringList> capabilities_;  // known once a server answered
-    std::optional<Notification> waiting_;      // the newest, until the calls before it answered
+    std::optional<Notification> waiting_;  // the newest, until the calls before it answered
     bool withdrawWaiting_ = false;
-    bool busy_ = false;  // a call whose answer the next one needs (the capabilities, the new id)
+    QPointer<QDBusPendingCallWatcher> inFlight_;
     bool listening_ = false;
     uint shownId_ = 0;
     QString server_;  // the unique bus name of the server that showed it

@@ -11,13 +11,23 @@ namespace {
 
 using Done = std::function<void(const SessionEndResult&)>;
 
-// One line, whatever the error text holds.
+// The error's name, before the first ": ".
+std::string_view ErrorName(std::string_view error) { return error.substr(0, error.find(": ")); }
+
+std::string_view ErrorMessage(std::string_view error) {
+    const std::size_t colon = error.find(": ");
+    return colon == std::string_view::npos ? std::string_view() : error.substr(colon + 2);
+}
+
+std::wstring Wide(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdWString();
+}
+
+// One line for the terminal, whatever the error text holds.
 SessionEndResult Accepted(const BusAnswer& answer, const char* method, std::ostream& diagnostics) {
     if (answer.ok) return SessionEndResult{true, {}};
-    std::string error = answer.error;
-    std::replace(error.begin(), error.end(), '\n', ' ');
-    diagnostics << "brellix: " << method << " refused: " << error << '\n';
-    return SessionEndResult{false, QString::fromStdString(error).toStdWString()};
+    diagnostics << "brellix: " << method << " refused: " << PrintableLine(answer.error) << '\n';
+    return SessionEndResult{false, RefusalReasonOf(answer.error)};
 }
 
 // The continuation of a call whose answer ends the request.
@@ -71,6 +81,40 @@ Answered Tell(std::function<void(SessionEndOutlook)> told) {
 
 }  // namespace
 
+std::string PrintableLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        line += byte < 0x20 || byte == 0x7f ? ' ' : c;
+    }
+    // C1 controls (U+0080..U+009F: CSI among them) are two bytes in UTF-8: C2 80..C2 9F.
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        if (line[i] == '\xc2' && static_cast<unsigned char>(line[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(line[i + 1]) <= 0x9f) {
+            line.replace(i, 2, " ");
+        }
+    }
+    return line;
+}
+
+// What logind's error means, in the window's language; its own details (who inhibits, and why)
+// are kept where they say more than the name.
+std::wstring RefusalReasonOf(std::string_view error) {
+    const std::string_view name = ErrorName(error);
+    const std::wstring details = Wide(PrintableLine(ErrorMessage(error)));
+    if (name == "org.freedesktop.login1.BlockedByInhibitorLock") {
+        return L"另一个程序阻止了此操作" + (details.empty() ? std::wstring() : L"（" + details + L"）") + L"。";
+    }
+    if (name == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") return L"系统要求输入密码才允许此操作。";
+    if (name == "org.freedesktop.DBus.Error.AccessDenied") return L"系统不允许此操作。";
+    if (name == "org.freedesktop.DBus.Error.NoReply" || name == "org.freedesktop.DBus.Error.Timeout" ||
+        name == "org.freedesktop.DBus.Error.ServiceUnknown" || name == "org.freedesktop.DBus.Error.Disconnected") {
+        return L"系统的登录管理器（logind）没有答复。";
+    }
+    return L"系统拒绝了请求：" + Wide(PrintableLine(error));
+}
+
 void EndSessionThroughLogind(SessionEndRequest request, SessionEndCalls& calls, std::uint32_t pid,
                              std::ostream& diagnostics, Done done) {
     // Both force modes make the same power call: logind asks no application either way, and
@@ -88,7 +132,7 @@ SessionEndResult EndSessionThroughLogind(SessionEndRequest request, SessionEndCa
                                          std::ostream& diagnostics) {
     std::optional<SessionEndResult> result;
     EndSessionThroughLogind(request, calls, pid, diagnostics, [&result](const SessionEndResult& r) { result = r; });
-    return result.value_or(SessionEndResult{false, L"no answer from logind"});
+    return result.value_or(SessionEndResult{false, RefusalReasonOf("org.freedesktop.DBus.Error.NoReply")});
 }
 
 void AskOutlookThroughLogind(SessionEndRequest request, SessionEndCalls& calls,

@@ -9,6 +9,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "platform/os.h"
 
@@ -45,6 +46,12 @@ public:
     // can save; an error when no known session manager is on the session bus or it refused.
     virtual void LogOutThroughSessionManager(Answered answered) = 0;
 };
+
+// The text with every control character (C0, DEL, C1) made a space: safe for a terminal.
+std::string PrintableLine(std::string_view text);
+
+// A refusal's reason for the user, from logind's error ("name: message").
+std::wstring RefusalReasonOf(std::string_view error);
 
 // The request on logind; `done` gets the result once the last call answered. When refused, the
 // reason is logind's error, and one line "brellix: <Method> refused: <error>" goes to diagnostics

@@ -4,16 +4,21 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <utility>
 
 namespace brellix::platform::qt {
 
 namespace {
 
 // As Qt's combo box object (role, name and value its current text, the item list as its child,
-// open and press actions), plus the Text interface over the current text.
+// open and press actions), plus the Text interface over the current text, shown selected. A new
+// value is told as that text replaced: readers take Qt's name change of a combo box for noise and
+// speak a replaced text only when it is selected, as a picker's highlighted value is.
 class PickerAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit PickerAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    explicit PickerAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox), told_(Current()) {
+        QObject::connect(combo, &QComboBox::currentTextChanged, combo, [this](const QString& value) { Tell(value); });
+    }
 
     QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
     QString Current() const { return Combo()->currentText(); }
@@ -54,13 +59,16 @@ public:
         }
     }
 
-    // The value as read-only text without selection or caret.
+    // The value as read-only text, all of it selected, without a caret.
     QString text(int start, int end) const override { return Current().mid(start, end - start); }
     int characterCount() const override { return static_cast<int>(Current().size()); }
     int cursorPosition() const override { return 0; }
     void setCursorPosition(int) override {}
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
+    void selection(int index, int* start, int* end) const override {
+        *start = 0;
+        *end = index == 0 ? characterCount() : 0;
+    }
+    int selectionCount() const override { return Current().isEmpty() ? 0 : 1; }
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
@@ -71,6 +79,15 @@ public:
         *start = *end = offset;
         return {};
     }
+
+private:
+    void Tell(const QString& value) {
+        if (value == told_) return;
+        QAccessibleTextUpdateEvent update(widget(), 0, std::exchange(told_, value), value);
+        QAccessible::updateAccessibility(&update);
+    }
+
+    QString told_;  // the value readers last heard of
 };
 
 }  // namespace

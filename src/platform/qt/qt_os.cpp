@@ -64,7 +64,8 @@ QtOs::QtOs(std::vector<std::string> arguments, QtForms& forms) : arguments_(std:
     });
 }
 
-// A notification still unsent at exit (the settings could not be stored) goes out before the end.
+// What the notifier still has to send or take back at exit (the settings could not be stored, a
+// warning to withdraw) goes out before the end.
 QtOs::~QtOs() {
     if (notifier_) notifier_->Flush();
 }
@@ -134,27 +135,30 @@ bool QtOs::TrayIconPresent(WindowHandle window) {
     return window == forms_.Handle() && forms_.Tray() && forms_.Tray()->Present();
 }
 
-void QtOs::Notify(WindowHandle window, const Notification& notification) {
-    if (window != forms_.Handle()) return;
+// Whether a server shows it is learnt later: until then, it is on its way.
+bool QtOs::Notify(WindowHandle window, const Notification& notification) {
+    if (window != forms_.Handle()) return false;
     if (!notifier_) {
-        notifier_ = std::make_unique<DesktopNotifier>(
-            [this](NotificationAnswer answer) { forms_.RaiseNotificationAnswered(answer); },
-            [this](const Notification& unsent) { ShowWithoutNotificationServer(unsent); });
+        notifier_ = std::make_unique<DesktopNotifier>();
+        QObject::connect(notifier_.get(), &DesktopNotifier::Answered, notifier_.get(),
+                         [this](NotificationAnswer answer) { forms_.RaiseNotificationAnswered(answer); });
+        QObject::connect(notifier_.get(), &DesktopNotifier::NotShown, notifier_.get(),
+                         [this](const Notification& unsent) { ShowWithoutNotificationServer(unsent); });
         if (forms_.Tray()) forms_.Tray()->onMessageClicked = [this] { forms_.RaiseNotificationAnswered(NotificationAnswer::Opened); };
     }
     notifier_->Notify(notification);
+    return true;
 }
 
-// No notification server: the tray icon's message, else the window itself.
+// No notification server: the tray icon's message, else the window tells it itself.
 void QtOs::ShowWithoutNotificationServer(const Notification& notification) {
     TrayIcon* tray = forms_.Tray();
     if (tray && tray->ShowMessage(QString::fromStdWString(notification.title), QString::fromStdWString(notification.body))) {
         return;
     }
-    if (!forms_.IsLoaded()) return;
-    if (forms_.GetWindowState() == WindowState::Minimized) forms_.SetWindowState(WindowState::Normal);
-    forms_.Show();
-    BringToFront(forms_.Handle());
+    // The window is gone (the program ends): a terminal is the last place left.
+    if (!forms_.IsLoaded()) return ReportOnTerminal(notification.title + L": " + notification.body);
+    forms_.RaiseNotificationAnswered(NotificationAnswer::NotShown);
 }
 
 void QtOs::WithdrawNotification(WindowHandle window) {

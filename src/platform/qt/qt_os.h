@@ -47,7 +47,7 @@ public:
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
     bool TrayIconPresent(WindowHandle window) override;
-    void Notify(WindowHandle window, const Notification& notification) override;
+    bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
     bool KeepOnTop(WindowHandle window) override;

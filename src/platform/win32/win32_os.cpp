@@ -118,7 +118,7 @@ bool Win32Os::TrayIconPresent(WindowHandle window) {
     return notifyIcon_(NIM_MODIFY, &data) != FALSE;
 }
 
-void Win32Os::Notify(WindowHandle window, const Notification& notification) {
+bool Win32Os::Notify(WindowHandle window, const Notification& notification) {
     const HWND owner = AsWindow(window);
     NOTIFYICONDATAW data = TrayIconData(owner);
     data.uFlags = NIF_INFO;
@@ -127,18 +127,14 @@ void Win32Os::Notify(WindowHandle window, const Notification& notification) {
     CopyCut(notification.body.empty() ? std::wstring_view(L" ") : notification.body, data.szInfo);
     data.hBalloonIcon = SmallIconOf(owner);
     data.dwInfoFlags = data.hBalloonIcon ? NIIF_USER : NIIF_INFO;
-    if (notifyIcon_(NIM_MODIFY, &data)) return;
+    if (notifyIcon_(NIM_MODIFY, &data)) return true;
     // The shell lost the icon (it restarted, or the program took the icon away as it ends): the icon
     // comes back to carry the balloon, which then outlives the program.
     data.uFlags |= NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = SmallIconOf(owner);
     ::GetWindowTextW(owner, data.szTip, static_cast<int>(std::size(data.szTip)));
-    if (notifyIcon_(NIM_ADD, &data)) return;
-    // No tray at all: the window is the one place left to tell the user, as if the balloon had been
-    // clicked. A warning brings the window up with the focus on the way to disarm, which is what a
-    // user about to lose the session needs rather than nothing at all.
-    ::PostMessageW(owner, kTrayCallbackMessage, 1, NIN_BALLOONUSERCLICK);
+    return notifyIcon_(NIM_ADD, &data) != FALSE;
 }
 
 // An empty text takes the balloon away.

@@ -54,7 +54,7 @@ public:
     // The shell still knows the icon.
     bool TrayIconPresent(WindowHandle window) override;
     // The icon's balloon; without an icon to carry it, the window itself comes back.
-    void Notify(WindowHandle window, const Notification& notification) override;
+    bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
     bool KeepOnTop(WindowHandle window) override;
