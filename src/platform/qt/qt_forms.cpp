@@ -371,11 +371,9 @@ bool QtForms::Visible() const { return window_ && window_->isVisible(); }
 // and on top when it asks to be.
 void QtForms::Show() {
     if (!loaded_ || Visible()) return;
-    const bool onTop = window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    PrepareWindowStateForMap(*window_, onTop);
     window_->setWindowState(QtStateOf(hiddenState_));
     window_->show();
-    if (onTop) AskToStayOnTop(*window_);
+    if (window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) AskToStayOnTop(*window_);
     window_->raise();
     window_->activateWindow();
 }

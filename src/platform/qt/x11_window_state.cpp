@@ -1,11 +1,10 @@
 #include "platform/qt/x11_window_state.h"
 
 #include <QGuiApplication>
-#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
-#include <vector>
 #include <xcb/xcb.h>
 
 namespace brellix::platform::qt {
@@ -32,14 +31,6 @@ xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::vector<xcb_atom_t> NetWmState(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
-    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ATOM, 0, 64), nullptr));
-    if (!reply || reply->format != 32 || reply->type != XCB_ATOM_ATOM) return {};
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    return {atoms, atoms + xcb_get_property_value_length(reply.get()) / sizeof(xcb_atom_t)};
-}
-
 xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
     const XcbReply<xcb_get_geometry_reply_t> reply(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
@@ -47,21 +38,6 @@ xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
 }
 
 }  // namespace
-
-void PrepareWindowStateForMap(const QWidget& window, bool onTop) {
-    xcb_connection_t* connection = X11Connection();
-    if (!connection) return;
-    const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t property = Atom(connection, "_NET_WM_STATE");
-    const xcb_atom_t hidden = Atom(connection, "_NET_WM_STATE_HIDDEN");
-    const xcb_atom_t above = Atom(connection, "_NET_WM_STATE_ABOVE");
-    std::vector<xcb_atom_t> state = NetWmState(connection, id, property);
-    state.erase(std::remove(state.begin(), state.end(), hidden), state.end());
-    if (onTop && std::find(state.begin(), state.end(), above) == state.end()) state.push_back(above);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, property, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(state.size()), state.data());
-    xcb_flush(connection);
-}
 
 void AskToStayOnTop(const QWidget& window) {
     xcb_connection_t* connection = X11Connection();
