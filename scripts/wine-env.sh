@@ -13,7 +13,7 @@ brellix_wine_prefix() {
   mkdir -p "$BRELLIX_WINE_HOME"
   (
     flock 9
-    [ -f "$WINEPREFIX/.brellix-ready" ] && exit 0
+    [ -f "$WINEPREFIX/.brellix-ready-2" ] && exit 0
     rm -rf "$WINEPREFIX"
     wineboot -i > "$BRELLIX_WINE_HOME/wineboot.log" 2>&1
     local reg=$BRELLIX_WINE_HOME/setup.reg
@@ -33,13 +33,13 @@ Windows Registry Editor Version 5.00
 "新宋体"="WenQuanYi Micro Hei"
 
 [HKEY_CURRENT_USER\Software\Wine\Debug]
-"RelayInclude"="ExitWindowsEx;AdjustTokenPrivileges;LookupPrivilegeValueA;OpenProcessToken;CreateWindowExW;CloseHandle"
+"RelayInclude"="ExitWindowsEx;AdjustTokenPrivileges;LookupPrivilegeValueW;OpenProcessToken;CreateWindowExW;CloseHandle"
 REG
     } > "$reg"
     wine regedit /S "Z:${reg//\//\\}" >> "$BRELLIX_WINE_HOME/wineboot.log" 2>&1
     cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     wineserver -w
-    touch "$WINEPREFIX/.brellix-ready"
+    touch "$WINEPREFIX/.brellix-ready-2"
   ) 9> "$BRELLIX_WINE_HOME/.lock"
 }
 

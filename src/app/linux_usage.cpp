@@ -65,7 +65,8 @@ void WriteUsage(std::ostream& out) {
            "Exit status: 0 when the action was accepted (or the window was opened);\n"
            "1 when logind refused it, reported in one line on standard error starting\n"
            "\"brellix: \"; 2 when another Brellix was running, so the action was not\n"
-           "performed.\n";
+           "performed (or, without one, the running Brellix had no window to show: it\n"
+           "was performing an action); 3 when no display could be reached for the window.\n";
 }
 
 }  // namespace

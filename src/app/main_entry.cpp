@@ -20,10 +20,14 @@ Start StartFromCommandLine(platform::Os& os) {
             os.ReportOnTerminal(L"already running; the action was not performed");
             return Start{MainOutcome::AnotherInstanceRuns, kExitAnotherInstance};
         }
-        os.WakeRunningInstance();
-        return Start{MainOutcome::AnotherInstanceRuns, kExitDone};
+        if (os.WakeRunningInstance()) return Start{MainOutcome::AnotherInstanceRuns, kExitDone};
+        os.ReportOnTerminal(L"already running, but without a window to show (it performs an action)");
+        return Start{MainOutcome::AnotherInstanceRuns, kExitAnotherInstance};
     }
-    if (!request) return Start{MainOutcome::StartInteractive, kExitDone};
+    if (!request) {
+        return Start{MainOutcome::StartInteractive, kExitDone,
+                     platform::NamesArgument(platform::ArgumentTextOf(commandLine), kAtLoginArgument)};
+    }
     const platform::SessionEndResult result = os.EndSession(*request);
     return Start{MainOutcome::PerformedAction, result.accepted ? kExitDone : kExitRefused};
 }
@@ -31,8 +35,12 @@ Start StartFromCommandLine(platform::Os& os) {
 int Main(platform::Os& os, platform::Forms& forms, ProgramState& state) {
     const Start start = StartFromCommandLine(os);
     if (start.outcome != MainOutcome::StartInteractive) return start.exitStatus;
+    if (const auto why = forms.WhyNoWindowCanShow()) {
+        os.ReportOnTerminal(*why);
+        return kExitNoDisplay;
+    }
     ui::MainWindow window(forms, os, state.schedule, state.mainWindow);
-    InteractiveStartUp(os, forms, state, window);
+    InteractiveStartUp(os, forms, state, window, start.atLogin);
     return forms.RunMessageLoop();
 }
 

@@ -2,6 +2,8 @@
 // window until it is unloaded.
 #pragma once
 
+#include <string_view>
+
 #include "app/program_state.h"
 #include "platform/forms.h"
 #include "platform/os.h"
@@ -12,7 +14,9 @@ namespace brellix::app {
 enum ExitStatus : int {
     kExitDone = 0,               // the window ran, or the action was accepted
     kExitRefused = 1,            // the system refused the action
-    kExitAnotherInstance = 2,    // another instance runs: the action was not performed
+    kExitAnotherInstance = 2,    // another instance runs: the action was not performed, or its
+                                 // window could not be shown
+    kExitNoDisplay = 3,          // no action keyword, and no display to show the window on
 };
 
 enum class MainOutcome {
@@ -21,9 +25,13 @@ enum class MainOutcome {
     StartInteractive,     // no action keyword: the window is to be loaded
 };
 
+// Started at the user's login: the window stays hidden behind the tray icon.
+inline constexpr std::wstring_view kAtLoginArgument = L"--autostart";
+
 struct Start {
     MainOutcome outcome = MainOutcome::StartInteractive;
     int exitStatus = kExitDone;
+    bool atLogin = false;  // with StartInteractive: started with --autostart
 };
 
 // The opening steps, before any window exists.

@@ -19,4 +19,17 @@ std::wstring_view ArgumentTextOf(std::wstring_view commandLine) {
     return commandLine.substr(i);
 }
 
+bool NamesArgument(std::wstring_view argumentText, std::wstring_view argument) {
+    std::size_t i = 0;
+    while (i < argumentText.size()) {
+        while (i < argumentText.size() && IsBlank(argumentText[i])) ++i;
+        const std::size_t start = i;
+        while (i < argumentText.size() && !IsBlank(argumentText[i])) ++i;
+        std::wstring_view word = argumentText.substr(start, i - start);
+        if (word.size() >= 2 && word.front() == L'"' && word.back() == L'"') word = word.substr(1, word.size() - 2);
+        if (!word.empty() && word == argument) return true;
+    }
+    return false;
+}
+
 }  // namespace brellix::platform

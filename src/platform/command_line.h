@@ -10,4 +10,8 @@ namespace brellix::platform {
 // skipped. The rest is returned untouched.
 std::wstring_view ArgumentTextOf(std::wstring_view commandLine);
 
+// Whether one of the arguments (separated by blanks, a pair of quotes around one taken away) is
+// exactly `argument`.
+bool NamesArgument(std::wstring_view argumentText, std::wstring_view argument);
+
 }  // namespace brellix::platform

@@ -75,6 +75,7 @@ enum class NotificationAnswer {
     Disarm,  // chose its disarm action
     NotShown,            // nothing could show it after all: the window must tell it
     ShownWithoutDisarm,  // shown, but the server shows no actions: its disarm is not offered
+    Snooze,              // chose its snooze action
 };
 
 // The program's side: the runtime calls these as events happen. All run on the one UI thread.
@@ -106,6 +107,8 @@ public:
     virtual void OnNotificationAnswered(NotificationAnswer) {}
     // Another start of the program asked for the window.
     virtual void OnWakeRequested() {}
+    // The machine woke from sleep.
+    virtual void OnSystemResumed() {}
 };
 
 class Forms {
@@ -113,6 +116,9 @@ public:
     virtual ~Forms() = default;
 
     // --- The form ---
+    // Why no window can be shown in this session (no display to reach), asked before Load;
+    // nothing where windows can be shown.
+    virtual std::optional<std::wstring> WhyNoWindowCanShow() const { return std::nullopt; }
     // Creates the window and its controls hidden, then raises OnLoad.
     virtual void Load(const FormSpec& spec, FormEvents& events) = 0;
     // Asks OnCloseRequested(Program); unless kept raises OnUnload and destroys the window.
@@ -148,6 +154,9 @@ public:
     virtual void SetControlCaption(int id, std::wstring_view caption) = 0;
     virtual bool Enabled(int id) const = 0;
     virtual void SetEnabled(int id, bool enabled) = 0;  // a timer runs while enabled
+    // Menu items: the check mark beside the text.
+    virtual bool Checked(int id) const = 0;
+    virtual void SetChecked(int id, bool checked) = 0;
 
     // Lists and pickers. Filling raises no event.
     virtual void AddItem(int id, std::wstring_view text) = 0;
@@ -199,7 +208,14 @@ public:
 };
 
 using Label = Button;
-using MenuItem = Button;
+
+class MenuItem : public Button {
+public:
+    using Button::Button;
+    void SetCaption(std::wstring_view caption) const { forms().SetControlCaption(Id(), caption); }
+    bool Checked() const { return forms().Checked(Id()); }
+    void SetChecked(bool checked) const { forms().SetChecked(Id(), checked); }
+};
 using Timer = ControlRef;
 
 // What pickers and check-box lists have in common: items and a current item.

@@ -47,6 +47,7 @@ struct Notification {
     std::wstring title;
     std::wstring body;          // plain text, shown as text however the system draws it
     bool offersDisarm = false;  // an action that disarms (label 取消), where the system takes actions
+    int snoozeMinutes = 0;      // with offersDisarm: an action that snoozes this long (推迟 N 分钟); 0: none
 };
 
 struct LocalTimeOfDay {
@@ -75,8 +76,9 @@ public:
     virtual std::wstring CommandLine() = 0;
     // The full path of the running executable.
     virtual std::wstring ExecutablePath() = 0;
-    // Asks the instance that holds the single-instance name to show its window.
-    virtual void WakeRunningInstance() = 0;
+    // Asks the instance that holds the single-instance name to show its window; false when it
+    // could not be reached (it has no window: it performs an action named on its command line).
+    virtual bool WakeRunningInstance() = 0;
     // One line for a user who started the program from a terminal (where the platform has one).
     virtual void ReportOnTerminal(std::wstring_view line) = 0;
 
@@ -108,6 +110,13 @@ public:
     virtual bool RemoveTrayIcon(WindowHandle window) = 0;
     // True while a tray shows the icon (false once the tray went away).
     virtual bool TrayIconPresent(WindowHandle window) = 0;
+    // The text shown when the pointer rests on the icon.
+    virtual bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) = 0;
+
+    // --- Starting at login ---
+    // Adds (or refreshes, for an executable that moved) or removes the entry that starts the
+    // program hidden at the user's login.
+    virtual WriteResult SetAutostart(bool enabled) = 0;
 
     // --- Telling the user ---
     // Shows the notification in place of the program's earlier one; what the user does with it

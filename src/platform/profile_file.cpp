@@ -320,6 +320,18 @@ bool ReplaceFile(const fs::path& file, std::string_view content, std::optional<f
     return false;
 }
 
+// A file kept elsewhere through a symbolic link (a dotfiles set-up) stays linked: what is replaced
+// is the link's final target. A loop ends after as many links as the system itself follows.
+fs::path FinalTarget(fs::path file) {
+    std::error_code ec;
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(file, ec)); ++hop) {
+        const fs::path target = fs::read_symlink(file, ec);
+        if (ec) break;
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    return file;
+}
+
 constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 }  // namespace
@@ -427,12 +439,13 @@ std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, s
 }
 
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                       const fs::path& file) {
+                       const fs::path& path) {
     const auto refuse = [](int why) {
         errno = why;
         return false;
     };
-    if (file.empty()) return refuse(ENOENT);
+    if (path.empty()) return refuse(ENOENT);
+    const fs::path file = FinalTarget(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     std::string bytes;

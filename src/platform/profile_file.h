@@ -72,6 +72,7 @@ std::wstring ReadProfileText(std::wstring_view section, std::wstring_view key, s
 
 // As Windows' profile write does: false when the file could not be replaced, in which case it is
 // left as it was and errno says why. The new content goes to a temporary file beside it, then replaces it by rename.
+// A symbolic link stays one: its final target is the file replaced.
 // A file without any write permission bit counts as read-only, as Windows' read-only attribute
 // does, even for a privileged user.
 bool WriteProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view value,

@@ -12,6 +12,17 @@ int MillisecondsUntil(int targetSecondOfDay, const ClockReading& now) {
 
 }  // namespace
 
+int SnoozedTarget(int targetSecondOfDay, int minutes) { return (targetSecondOfDay + minutes * 60) % kSecondsPerDay; }
+
+int Schedule::MillisecondsLeft(const ClockReading& now) const { return MillisecondsUntil(targetSecondOfDay_, now); }
+
+// By the wall clock, the target's start lay between the last tick and this one.
+bool Schedule::PassedUnreached(const ClockReading& now) const {
+    if (!previousReading_ || targetSecondOfDay_ == kNoTarget) return false;
+    const std::int64_t wallElapsed = now.utcMs - previousReading_->utcMs;
+    return wallElapsed > 0 && MillisecondsUntil(targetSecondOfDay_, *previousReading_) < wallElapsed;
+}
+
 void Schedule::Arm(int targetSecondOfDay, platform::SessionEndRequest request, const ClockReading& now,
                    int warningSeconds) {
     armed_ = true;
@@ -45,6 +56,15 @@ TickResult Schedule::Tick(const ClockReading& now) {
         result.warn = MillisecondsUntil(targetSecondOfDay_, now) >= 1000;
     }
     const bool reached = TargetReached(targetSecondOfDay_, now, previousReading_);
+    if (!reached && PassedUnreached(now)) {
+        result.missed = true;
+        const std::int64_t wallElapsed = now.utcMs - previousReading_->utcMs;
+        const auto monotonicElapsed = static_cast<std::int64_t>(now.monotonicMs - previousReading_->monotonicMs);
+        result.clocksDisagreed = wallElapsed - monotonicElapsed > kClockAgreementMs ||
+                                 monotonicElapsed - wallElapsed > kClockAgreementMs;
+        result.warn = false;
+        warned_ = warningSeconds_ <= 0;
+    }
     previousReading_ = now;
     if (!reached) return result;
     Disarm();

@@ -13,7 +13,16 @@ namespace brellix::scheduler {
 struct TickResult {
     bool warn = false;                                // warn the user now
     std::optional<platform::SessionEndRequest> fire;  // end the session now; the schedule is disarmed
+    // The target second passed since the last tick without being reached (the machine slept, the
+    // clock was set past it, or a stall outlasted the catch-up); the schedule stays armed for the
+    // same second tomorrow, and warns again before it.
+    bool missed = false;
+    bool clocksDisagreed = false;  // with missed: the wall clock moved otherwise than the monotonic one
 };
+
+// The target a snooze of `minutes` moves an armed target to: that much after it, as a second of
+// the day (past midnight it is the next day's).
+int SnoozedTarget(int targetSecondOfDay, int minutes);
 
 class Schedule {
 public:
@@ -26,11 +35,15 @@ public:
     void Disarm();
     bool Armed() const { return armed_; }
     platform::SessionEndRequest Request() const { return request_; }
+    int TargetSecondOfDay() const { return targetSecondOfDay_; }
+    // From `now` to the start of the target second, the next time it comes.
+    int MillisecondsLeft(const ClockReading& now) const;
 
     TickResult Tick(const ClockReading& now);
 
 private:
     bool WarningDue(const ClockReading& now) const;
+    bool PassedUnreached(const ClockReading& now) const;
 
     bool armed_ = false;
     int targetSecondOfDay_ = kNoTarget;

@@ -35,11 +35,19 @@ inline constexpr IniKey kPositionTop{L"Position", L"Top", L"0"};
 // How long before the armed second the user is warned; 0: never.
 inline constexpr IniKey kWarningSeconds{L"Warning", L"Seconds", L"60"};
 inline constexpr int kDefaultWarningSeconds = 60;
+inline constexpr int kLongestWarningSeconds = 3600;
+// How much later a snooze moves the target; 0: no snooze is offered.
+inline constexpr IniKey kWarningSnoozeMinutes{L"Warning", L"SnoozeMinutes", L"10"};
+inline constexpr int kDefaultSnoozeMinutes = 10;
+inline constexpr int kLongestSnoozeMinutes = 120;
+// 1: armed at every start, and started at login.
+inline constexpr IniKey kShutdownDaily{L"Shutdown", L"Daily", L"0"};
 
 // In the order a start reads them.
-inline constexpr std::array<IniKey, 9> kIniKeys{kOptionsSelected, kExtraSelected, kShutdownHour,
-                                                kShutdownMinute,  kShutdownSecond, kShutdownAmPm,
-                                                kWarningSeconds,  kPositionLeft,   kPositionTop};
+inline constexpr std::array<IniKey, 11> kIniKeys{kOptionsSelected, kExtraSelected,  kShutdownHour,
+                                                 kShutdownMinute,  kShutdownSecond, kShutdownAmPm,
+                                                 kShutdownDaily,   kWarningSeconds, kWarningSnoozeMinutes,
+                                                 kPositionLeft,    kPositionTop};
 
 // The settings file's path: the settings directory (the running executable's directory unless the
 // platform keeps settings elsewhere), the executable path's separator, the title, ".ini". The

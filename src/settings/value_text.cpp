@@ -34,19 +34,18 @@ std::wstring PickerTextFromText(std::wstring_view text, std::span<const std::wst
     return std::wstring(isItem ? text : defaultText);
 }
 
-int WarningSecondsFromText(std::wstring_view text, int defaultSeconds) {
-    constexpr int kLongest = 3600;
+int WholeNumberFromText(std::wstring_view text, int largest, int defaultValue) {
     const std::size_t first = text.find_first_not_of(L" \t");
     const std::size_t last = text.find_last_not_of(L" \t");
-    if (first == std::wstring_view::npos) return defaultSeconds;
+    if (first == std::wstring_view::npos) return defaultValue;
     const std::wstring_view digits = text.substr(first, last - first + 1);
-    int seconds = 0;
+    int number = 0;
     for (const wchar_t c : digits) {
-        if (c < L'0' || c > L'9') return defaultSeconds;
-        seconds = seconds * 10 + (c - L'0');
-        if (seconds > kLongest) return defaultSeconds;
+        if (c < L'0' || c > L'9') return defaultValue;
+        number = number * 10 + (c - L'0');
+        if (number > largest) return defaultValue;
     }
-    return seconds;
+    return number;
 }
 
 float PositionFromText(std::wstring_view text) { return ParseFloat(text).value_or(0.0f); }

@@ -23,8 +23,9 @@ int ListIndexFromText(std::wstring_view text, int itemCount, std::wstring_view d
 std::wstring PickerTextFromText(std::wstring_view text, std::span<const std::wstring> items,
                                 std::wstring_view defaultText);
 
-// Seconds of warning: a whole number of 0 to 3600 (blanks around it allowed), else the default.
-int WarningSecondsFromText(std::wstring_view text, int defaultSeconds);
+// A whole number of 0 to `largest` (blanks around it allowed), else the default: the warning's
+// seconds, the snooze's minutes, the daily switch.
+int WholeNumberFromText(std::wstring_view text, int largest, int defaultValue);
 
 // A position in twips; 0 when the text is no finite single-precision number.
 float PositionFromText(std::wstring_view text);

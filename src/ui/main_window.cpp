@@ -54,8 +54,16 @@ void MainWindow::ApplySavedChoices() {
     ChooseSavedText(minutePicker_, settings::kShutdownMinute);
     ChooseSavedText(secondPicker_, settings::kShutdownSecond);
     ChooseSavedText(amPmPicker_, settings::kShutdownAmPm);
-    const std::wstring warning = settings::ReadValue(os_, state_.settingsFile, settings::kWarningSeconds);
-    state_.warningSeconds = settings::WarningSecondsFromText(warning, settings::kDefaultWarningSeconds);
+    const auto number = [this](const settings::IniKey& key, int largest, int defaultValue) {
+        return settings::WholeNumberFromText(settings::ReadValue(os_, state_.settingsFile, key), largest, defaultValue);
+    };
+    state_.warningSeconds = number(settings::kWarningSeconds, settings::kLongestWarningSeconds,
+                                   settings::kDefaultWarningSeconds);
+    state_.snoozeMinutes = number(settings::kWarningSnoozeMinutes, settings::kLongestSnoozeMinutes,
+                                  settings::kDefaultSnoozeMinutes);
+    state_.daily = number(settings::kShutdownDaily, 1, 0) == 1;
+    if (state_.snoozeMinutes > 0) snoozeItem_.SetCaption(SnoozeItemCaption(state_.snoozeMinutes));
+    dailyItem_.SetChecked(state_.daily);
 }
 
 // A stored index that names no item falls back to the key's default.
@@ -79,6 +87,15 @@ void MainWindow::ComposeTarget() {
                         amPmPicker_.Text();
 }
 
+void MainWindow::ShowTargetInPickers(int secondOfDay) {
+    const int hour = secondOfDay / 3600;
+    hourPicker_.SetText(settings::IndexToText(hour % 12 == 0 ? 12 : hour % 12));
+    minutePicker_.SetText(settings::IndexToText(secondOfDay / 60 % 60));
+    secondPicker_.SetText(settings::IndexToText(secondOfDay % 60));
+    amPmPicker_.SetText(hour < 12 ? L"AM" : L"PM");
+    ComposeTarget();
+}
+
 void MainWindow::OnClick(int controlId) {
     switch (controlId) {
         case control::ArmButton:
@@ -94,6 +111,8 @@ void MainWindow::OnClick(int controlId) {
         case control::ForceModeList: return forceModeChoice_.Click();
         case control::ExitButton:
         case control::ExitItem: return Exit();
+        case control::SnoozeItem: return Snooze();
+        case control::DailyItem: return ToggleDaily();
         case control::CreditLink: os_.OpenWebAddress(MakerWebAddress()); return;
         case control::TrayMenu: return PrepareTrayMenu();
         case control::HideItem: return forms_.Hide();
@@ -127,6 +146,7 @@ void MainWindow::DrawScheduleState(bool armed) {
     withdrawn.SetEnabled(false);
     armItem_.SetEnabled(!armed);
     disarmItem_.SetEnabled(armed);
+    snoozeItem_.SetEnabled(armed && state_.snoozeMinutes > 0);
     for (const platform::ComboBox* picker : {&hourPicker_, &minutePicker_, &secondPicker_, &amPmPicker_}) {
         picker->SetEnabled(!armed);
     }
@@ -143,6 +163,7 @@ void MainWindow::Arm() {
     schedule_.Arm(target, request, scheduler::ReadClock(os_), state_.warningSeconds);
     // Last, so that no tick meets a half-drawn state.
     scheduleTimer_.SetEnabled(true);
+    UpdateTrayTip();
     // Whether the system will refuse is known long before the time comes.
     os_.AskSessionEndOutlook(request);
 }
@@ -153,12 +174,61 @@ void MainWindow::Disarm() {
     scheduleTimer_.SetEnabled(false);
     if (state_.armingNoticeShown) os_.WithdrawNotification(forms_.Handle());
     state_.armingNoticeShown = false;
+    UpdateTrayTip();
+}
+
+// What is shown is what will happen, and what is stored: the pickers follow the target.
+void MainWindow::Snooze() {
+    if (!schedule_.Armed() || state_.snoozeMinutes <= 0) return;
+    const int target = scheduler::SnoozedTarget(schedule_.TargetSecondOfDay(), state_.snoozeMinutes);
+    ShowTargetInPickers(target);
+    schedule_.Arm(target, schedule_.Request(), scheduler::ReadClock(os_), state_.warningSeconds);
+    if (state_.armingNoticeShown) os_.WithdrawNotification(forms_.Handle());
+    state_.armingNoticeShown = false;
+    UpdateTrayTip();
+}
+
+// Only the login entry and the check mark change; an armed schedule stays as it is.
+void MainWindow::ToggleDaily() {
+    state_.daily = !state_.daily;
+    dailyItem_.SetChecked(state_.daily);
+    const platform::WriteResult entry = os_.SetAutostart(state_.daily);
+    if (!entry.written) Tell(AutostartNotSetNotice(entry.reason), false);
+}
+
+void MainWindow::StartDaily() {
+    if (!state_.daily) return;
+    const platform::WriteResult entry = os_.SetAutostart(true);
+    if (!entry.written) Tell(AutostartNotSetNotice(entry.reason), false);
+    Arm();
 }
 
 void MainWindow::Tick() {
     const scheduler::TickResult result = schedule_.Tick(scheduler::ReadClock(os_));
-    if (result.warn) Tell(WarningNotice(schedule_.Request().action, state_.targetText), true);
-    if (result.fire) Fire(*result.fire);
+    if (result.warn) {
+        Tell(WarningNotice(schedule_.Request().action, state_.targetText, state_.snoozeMinutes), true);
+    }
+    if (result.missed) TellMissed(result.clocksDisagreed);
+    state_.resumedSinceTick = false;
+    if (result.fire) return Fire(*result.fire);
+    UpdateTrayTip();
+}
+
+void MainWindow::TellMissed(bool clocksDisagreed) {
+    const MissedBecause why = state_.resumedSinceTick ? MissedBecause::Slept
+                              : clocksDisagreed       ? MissedBecause::ClockChanged
+                                                      : MissedBecause::Stalled;
+    Tell(MissedNotice(schedule_.Request().action, state_.targetText, why), true);
+}
+
+void MainWindow::OnSystemResumed() { state_.resumedSinceTick = true; }
+
+void MainWindow::UpdateTrayTip() {
+    const std::wstring tip = schedule_.Armed() ? ArmedTrayTip(schedule_.Request().action, state_.targetText,
+                                                              schedule_.MillisecondsLeft(scheduler::ReadClock(os_)))
+                                               : state_.tray.tip;
+    if (tip == state_.tray.shownTip || !state_.tray.iconPresent) return;
+    if (os_.SetTrayIconTip(forms_.Handle(), tip)) state_.tray.shownTip = tip;
 }
 
 void MainWindow::Fire(platform::SessionEndRequest request) {
@@ -169,6 +239,8 @@ void MainWindow::Fire(platform::SessionEndRequest request) {
     state_.pendingRequest = request;
     const std::optional<platform::SessionEndResult> answer = os_.StartSessionEnd(request);
     Disarm();
+    // Still running after a firing (a refusal, an end that is slow to come): the same time tomorrow.
+    if (state_.daily) Arm();
     if (answer) OnSessionEndAnswered(*answer);
 }
 
@@ -213,6 +285,7 @@ void MainWindow::OnNotificationAnswered(platform::NotificationAnswer answer) {
             if (schedule_.Armed()) Disarm();
             return;
         case platform::NotificationAnswer::Opened: return BringBackOfferingDisarm();
+        case platform::NotificationAnswer::Snooze: return Snooze();
         case platform::NotificationAnswer::NotShown: return TellInWindow();
         // A warning that cannot be answered where it shows: the window offers what it cannot.
         case platform::NotificationAnswer::ShownWithoutDisarm:
@@ -285,7 +358,9 @@ std::optional<platform::Notification> MainWindow::StoreSettingsAndRemoveIcon() {
     write(settings::kShutdownMinute, minutePicker_.Text());
     write(settings::kShutdownSecond, secondPicker_.Text());
     write(settings::kShutdownAmPm, amPmPicker_.Text());
+    write(settings::kShutdownDaily, state_.daily ? L"1" : L"0");
     write(settings::kWarningSeconds, settings::IndexToText(state_.warningSeconds));
+    write(settings::kWarningSnoozeMinutes, settings::IndexToText(state_.snoozeMinutes));
     if (stored.written) return std::nullopt;
     return SettingsNotStoredNotice(file, stored.reason);
 }

@@ -21,6 +21,9 @@ struct MainWindowState {
     std::wstring targetText;    // the target as the pickers last composed it: "3:15:45 AM"
     TrayState tray;
     int warningSeconds = settings::kDefaultWarningSeconds;  // how long before the armed second the user is warned
+    int snoozeMinutes = settings::kDefaultSnoozeMinutes;    // how much later a snooze moves the target; 0: none
+    bool daily = false;          // armed at every start and again after each firing; started at login
+    bool resumedSinceTick = false;  // the machine woke since the last tick
     bool hideOnClose = false;     // while set, a close request only hides the window
     bool settingsStored = false;  // the exit's storing steps ran: they never run twice
     // The request the system has not answered yet: no second one goes out meanwhile.
@@ -54,6 +57,7 @@ public:
     void OnSessionEndOutlook(platform::SessionEndRequest request, platform::SessionEndOutlook outlook) override;
     void OnNotificationAnswered(platform::NotificationAnswer answer) override;
     void OnWakeRequested() override;
+    void OnSystemResumed() override;
 
     // --- What a user can ask for, by whichever control ---
     // Locks the choices and starts the schedule for the target the pickers show.
@@ -62,6 +66,13 @@ public:
     void Disarm();
     // Ends the program: the window is unloaded, the settings stored.
     void Exit();
+    // Moves the armed target later by the snooze's minutes; the pickers show the new time.
+    void Snooze();
+    // Turns arming at every start (and starting at login) on or off.
+    void ToggleDaily();
+    // At start, with Daily on: the login entry refreshed (the executable may have moved) and the
+    // schedule armed for the saved time.
+    void StartDaily();
 
 private:
     // Fills the three numeric pickers (one pass of the message loop before each item), the action
@@ -73,6 +84,10 @@ private:
     void ChooseSavedText(const platform::ComboBox& picker, const settings::IniKey& key);
     // The target text from the four pickers' texts.
     void ComposeTarget();
+    void ShowTargetInPickers(int secondOfDay);
+    // While armed: the action, the time and what is left; else the start-up caption.
+    void UpdateTrayTip();
+    void TellMissed(bool clocksDisagreed);
     // Enables what the state allows, hands the focus on, and sets the caption.
     void DrawScheduleState(bool armed);
     void Tick();
@@ -109,6 +124,8 @@ private:
     const platform::MenuItem showItem_{forms_, control::ShowItem};
     const platform::MenuItem armItem_{forms_, control::ArmItem};
     const platform::MenuItem disarmItem_{forms_, control::DisarmItem};
+    const platform::MenuItem snoozeItem_{forms_, control::SnoozeItem};
+    const platform::MenuItem dailyItem_{forms_, control::DailyItem};
 
     SingleChoiceList actionChoice_{forms_, actionList_, true};
     SingleChoiceList forceModeChoice_{forms_, forceModeList_, false};

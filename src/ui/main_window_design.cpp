@@ -72,7 +72,11 @@ constexpr DesignRow kDesign[] = {
      kNoColor},
     {control::DisarmItem, L"mnuPopupTurnOFF", ControlType::MenuItem, L"取消(&F)", 0, 0, 0, 0, -1, nullptr,
      kInPopup | kDisabled, kNoColor},
+    {control::SnoozeItem, L"mnuPopupSnooze", ControlType::MenuItem, L"推迟(&P)", 0, 0, 0, 0, -1, nullptr,
+     kInPopup | kDisabled, kNoColor},
     {control::MenuSeparator2, L"mnuPopupSep1", ControlType::MenuSeparator, L"-", 0, 0, 0, 0, -1, nullptr, kInPopup, kNoColor},
+    {control::DailyItem, L"mnuPopupDaily", ControlType::MenuItem, L"每天(&D)", 0, 0, 0, 0, -1, nullptr, kInPopup, kNoColor},
+    {control::MenuSeparator3, L"mnuPopupSep2", ControlType::MenuSeparator, L"-", 0, 0, 0, 0, -1, nullptr, kInPopup, kNoColor},
     {control::ExitItem, L"mnuPopupExit", ControlType::MenuItem, L"退出(&E)", 0, 0, 0, 0, -1, nullptr, kInPopup, kNoColor},
 };
 

@@ -35,6 +35,9 @@ enum Id : int {
     DisarmItem,
     MenuSeparator2,
     ExitItem,
+    SnoozeItem,
+    DailyItem,
+    MenuSeparator3,
 };
 
 }  // namespace control

@@ -1,5 +1,7 @@
 #include "ui/messages.h"
 
+#include <algorithm>
+
 #include "power/power_action.h"
 
 namespace brellix::ui {
@@ -15,10 +17,42 @@ std::wstring Caption(platform::PowerAction action) { return std::wstring(power::
 
 }  // namespace
 
-platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText) {
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes) {
     return platform::Notification{L"即将" + Caption(action),
-                                  L"Brellix 将于 " + ReadableTime(targetText) + L" " + Caption(action) + L"。", true};
+                                  L"Brellix 将于 " + ReadableTime(targetText) + L" " + Caption(action) + L"。", true,
+                                  snoozeMinutes};
 }
+
+platform::Notification MissedNotice(platform::PowerAction action, std::wstring_view targetText, MissedBecause why) {
+    const wchar_t* reason = why == MissedBecause::Slept          ? L"计算机在睡眠"
+                            : why == MissedBecause::ClockChanged ? L"系统时间已更改"
+                                                                 : L"系统太忙，错过了这一秒";
+    return platform::Notification{L"错过了" + Caption(action) + L"的时间",
+                                  ReadableTime(targetText) + L" 已过，没有" + Caption(action) + L"：" + reason +
+                                      L"。明天同一时间仍会" + Caption(action) + L"。",
+                                  true};
+}
+
+platform::Notification AutostartNotSetNotice(std::wstring_view reason) {
+    return platform::Notification{L"未能设置登录时启动", Cut(reason), false};
+}
+
+std::wstring ArmedTrayTip(platform::PowerAction action, std::wstring_view targetText, int millisecondsLeft) {
+    const int secondsLeft = (std::max(millisecondsLeft, 0) + 999) / 1000;
+    const int minutesLeft = (secondsLeft + 59) / 60;
+    std::wstring left;
+    if (secondsLeft < 60) {
+        left = std::to_wstring(secondsLeft) + L" 秒";
+    } else if (minutesLeft < 60) {
+        left = std::to_wstring(minutesLeft) + L" 分钟";
+    } else {
+        left = std::to_wstring(minutesLeft / 60) + L" 小时";
+        if (minutesLeft % 60 != 0) left += L" " + std::to_wstring(minutesLeft % 60) + L" 分钟";
+    }
+    return Caption(action) + L" " + ReadableTime(targetText) + L" · 还剩 " + left;
+}
+
+std::wstring SnoozeItemCaption(int minutes) { return L"推迟 " + std::to_wstring(minutes) + L" 分钟(&P)"; }
 
 platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook) {
     const std::wstring why = outlook == platform::SessionEndOutlook::NeedsPassword ? L"系统要求输入密码才允许此操作。"

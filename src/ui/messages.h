@@ -14,8 +14,24 @@ inline constexpr std::size_t kLongestReason = 200;
 
 inline constexpr std::wstring_view kStillWaiting = L"上一个请求尚未得到系统的答复。";
 
-// Before the armed second, with a way to disarm from the notification itself.
-platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText);
+// Before the armed second, with a way to disarm (and, unless snoozeMinutes is 0, to snooze) from
+// the notification itself.
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes);
+
+// Why an armed second passed without the action.
+enum class MissedBecause { Slept, ClockChanged, Stalled };
+
+// The armed second passed unreached; the schedule stays armed for tomorrow, with a way to disarm.
+platform::Notification MissedNotice(platform::PowerAction action, std::wstring_view targetText, MissedBecause why);
+
+platform::Notification AutostartNotSetNotice(std::wstring_view reason);
+
+// The tray icon's tip while armed: the action, the time and what is left ("关闭电源 11:30:00 PM ·
+// 还剩 42 分钟"), to the minute, and to the second in the last minute.
+std::wstring ArmedTrayTip(platform::PowerAction action, std::wstring_view targetText, int millisecondsLeft);
+
+// The tray menu's snooze item: "推迟 10 分钟(&P)".
+std::wstring SnoozeItemCaption(int minutes);
 
 // At arming, when the system says it will ask for a password or refuse.
 platform::Notification OutlookNotice(platform::PowerAction action, platform::SessionEndOutlook outlook);

@@ -6,6 +6,7 @@ void ShowTrayIcon(platform::Os& os, const platform::Forms& window, TrayState& tr
     tray.window = window.Handle();
     tray.tip = window.Caption();
     tray.iconPresent = os.ShowTrayIcon(tray.window, tray.tip);
+    tray.shownTip = tray.tip;
 }
 
 void RestoreTrayIcon(platform::Os& os, TrayState& tray, bool trayCameBack) {
@@ -14,6 +15,7 @@ void RestoreTrayIcon(platform::Os& os, TrayState& tray, bool trayCameBack) {
     if (trayCameBack) tray.iconPresent = false;
     if (tray.iconPresent) return;
     tray.iconPresent = os.ShowTrayIcon(tray.window, tray.tip);
+    tray.shownTip = tray.tip;
 }
 
 void RemoveTrayIcon(platform::Os& os, TrayState& tray) {

@@ -12,6 +12,7 @@ namespace brellix::ui {
 struct TrayState {
     platform::WindowHandle window = nullptr;  // none until first shown
     std::wstring tip;
+    std::wstring shownTip;  // what the icon shows now: the tip, or what the window set since
     bool iconPresent = false;  // the tray accepted the icon and it was not removed since
 };
 

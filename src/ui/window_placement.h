@@ -1,4 +1,4 @@
-// Where the window opens: the saved position, unless no monitor shows any part of it.
+// Where the window opens: the saved position, unless its title bar would not be wholly on a monitor.
 #pragma once
 
 #include <string_view>
@@ -12,12 +12,13 @@ namespace brellix::ui {
 // inside the work area otherwise.
 platform::ScreenRect MoveOntoWorkArea(const platform::ScreenRect& window, const platform::ScreenRect& workArea);
 
-// The rectangle to open at: unchanged while any part of it is on a monitor (negative coordinates
-// included); moved onto the nearest monitor's work area when it lies outside all of them.
-platform::ScreenRect VisiblePlacement(platform::Os& os, const platform::ScreenRect& window);
+// The rectangle to open at: unchanged while both ends of its title bar (the top titleBarHeight
+// pixels) lie on a monitor's work area (negative coordinates included); otherwise moved onto the
+// work area of the monitor nearest to it.
+platform::ScreenRect VisiblePlacement(platform::Os& os, const platform::ScreenRect& window, int titleBarHeight);
 
 // Reads the saved Left and Top (twips, default 0) from the settings file and puts the still hidden
-// window there, or onto the nearest monitor when no monitor would show any of it.
+// window there, or onto the nearest monitor when its title bar would not be wholly on one.
 void RestoreSavedPosition(platform::Os& os, platform::Forms& form, std::wstring_view settingsFile);
 
 }  // namespace brellix::ui

@@ -102,17 +102,17 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
         run.forms.UserChoose(control::SecondPicker, 0);
         run.forms.UserChoose(control::AmPmPicker, 1);
         run.forms.SetLeft(1500);
-        run.forms.SetTop(-300);
+        run.forms.SetTop(300);
         run.forms.UserClick(control::ExitButton);
         EXPECT_FALSE(run.forms.IsLoaded());
         EXPECT_TRUE(run.os.trayIcons.empty()) << "the icon goes with the window";
     }
     EXPECT_EQ(IniBytes(),
-              "[Position]\r\nLeft=1500\r\nTop=-300\r\n"
+              "[Position]\r\nLeft=1500\r\nTop=300\r\n"
               "[Options]\r\nSelected=3\r\n"
               "[Extra]\r\nSelected=0\r\n"
-              "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\n"
-              "[Warning]\r\nSeconds=60\r\n");
+              "[Shutdown]\r\nHour=11\r\nMinute=30\r\nSecond=0\r\nAMPM=PM\r\nDaily=0\r\n"
+              "[Warning]\r\nSeconds=60\r\nSnoozeMinutes=10\r\n");
 
     ProgramRun next(dir.path());
     next.Start();
@@ -120,7 +120,7 @@ TEST_F(Program, ExitStoresEverySettingInOrderAndTheNextStartRestoresThem) {
     EXPECT_EQ(next.Checks(control::ForceModeList), "10");
     EXPECT_EQ(next.Target(), L"11:30:0 PM");
     EXPECT_EQ(next.forms.leftAtFirstShow, 1500.0f);
-    EXPECT_EQ(next.forms.topAtFirstShow, -300.0f) << "partly on a monitor: applied unchanged";
+    EXPECT_EQ(next.forms.topAtFirstShow, 300.0f) << "title bar on a monitor: applied unchanged";
 }
 
 TEST_F(Program, AHostileSettingsFileStartsWithTheDefaults) {
@@ -213,11 +213,15 @@ TEST_F(Program, ThePopupOffersHideOrShowByVisibilityAndArmsLikeTheButton) {
     EXPECT_EQ(run.forms.Caption(), kCaptionArmed);
     EXPECT_TRUE(run.forms.TimerRunning(control::ScheduleTimer));
     EXPECT_FALSE(run.forms.Enabled(control::ArmItem));
-    EXPECT_EQ(run.os.trayIcons[0].tip, DesignCaption()) << "the tip never follows the caption";
+    EXPECT_EQ(run.os.trayIcons[0].tip.rfind(L"关闭电源 3:15:45 AM · 还剩 ", 0), 0u) << "the tip tells what is armed";
 
     run.forms.popupChoice = control::ArmItem;  // disabled now: choosing it does nothing
     run.forms.UserRightClickTrayIcon();
     EXPECT_TRUE(run.forms.TimerRunning(control::ScheduleTimer));
+
+    run.forms.popupChoice = control::DisarmItem;
+    run.forms.UserRightClickTrayIcon();
+    EXPECT_EQ(run.os.trayIcons[0].tip, DesignCaption()) << "disarmed: the tip of the start again";
 
     run.forms.popupChoice = control::ShowItem;
     run.forms.UserRightClickTrayIcon();
@@ -240,7 +244,8 @@ TEST_F(Program, ExitWhileMinimisedKeepsTheStoredPositionAndWritesTheRest) {
     EXPECT_FALSE(run.forms.IsLoaded());
     EXPECT_EQ(IniBytes(),
               "[Position]\r\nLeft=600\r\nTop=900\r\n[Options]\r\nSelected=1\r\n[Extra]\r\nSelected=1\r\n"
-              "[Shutdown]\r\nHour=3\r\nMinute=15\r\nSecond=45\r\nAMPM=AM\r\n[Warning]\r\nSeconds=60\r\n");
+              "[Shutdown]\r\nHour=3\r\nMinute=15\r\nSecond=45\r\nAMPM=AM\r\nDaily=0\r\n"
+              "[Warning]\r\nSeconds=60\r\nSnoozeMinutes=10\r\n");
 }
 
 TEST_F(Program, ExitWhileArmedStoresTheChoicesAndTheNextStartIsDisarmed) {

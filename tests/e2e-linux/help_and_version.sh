@@ -55,6 +55,19 @@ for row in "${ROWS[@]}"; do
   e2e_check "$label writes no settings" test ! -e "$INI"
 done
 
+# Without an action keyword the window is wanted: with no display to reach (none named, or one that
+# does not answer) one line on stderr says so and the status is 3, never the toolkit's abort.
+for display in none ":59999"; do
+  saved_display=$DISPLAY
+  if [[ $display == none ]]; then unset DISPLAY; else export DISPLAY=$display; fi
+  run_brellix 10
+  export DISPLAY=$saved_display
+  e2e_expect_eq "no keyword, display $display: ends with status 3" "$APP_STATUS" "3"
+  e2e_expect_eq "no keyword, display $display: one line on stderr says why" \
+    "$(wc -l < "$CASE_DIR/err") $(grep -c '^brellix: no display for the window: ' "$CASE_DIR/err")" "1 1"
+  e2e_check "no keyword, display $display: writes no settings" test ! -e "$INI"
+done
+
 # Answered also while another Brellix runs, which would end a plain second start at once.
 start_brellix
 FIRST=$APP_PID

@@ -91,4 +91,42 @@ e2e_check "a new start after the exit shows the window" wait_window 10
 press Escape
 wait_app_end 10
 
+# A runtime directory so deep that the socket's path does not fit in a socket address: a second
+# start still brings the hidden window back.
+saved_runtime=$XDG_RUNTIME_DIR
+XDG_RUNTIME_DIR=$saved_runtime/$(printf 'r%.0s' {1..70})/$(printf 's%.0s' {1..70})
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+install_brellix
+start_brellix
+FIRST=$APP_PID
+e2e_check "long runtime directory: the first start opens the window" wait_window 10
+wait_for 10 eval 'xwininfo -root -tree | grep -q "(\"brellix\" "'
+close_window
+e2e_check "long runtime directory: closing hides the window" wait_for 5 window_hidden
+run_brellix 10
+e2e_expect_eq "long runtime directory: a second start ends with status 0" "$APP_STATUS" "0"
+e2e_check "long runtime directory: a second start brings the hidden window back" wait_for 3 window_shown
+WIN=$(shown_windows | head -1)
+APP_PID=$FIRST
+press Escape
+e2e_check "long runtime directory: the first instance ends on Esc" wait_app_end 10
+XDG_RUNTIME_DIR=$saved_runtime
+
+# A second start while the running instance performs an action (logind is slow to answer its
+# PowerOff) has no window to bring back: it says so and ends with status 2, never silently.
+_mock AddMethod "$LOGIN1_MANAGER" PowerOff b '' 'time.sleep(8)'
+install_brellix
+mock_mark
+start_brellix poweroff
+FIRST=$APP_PID
+wait_for 5 eval '[[ -n $(mock_calls | grep "^PowerOff ") ]]' || e2e_fail "the keyword start asked logind to power off"
+run_brellix 10
+e2e_expect_eq "a second start beside a keyword start ends with status 2" "$APP_STATUS" "2"
+e2e_expect_eq "a second start beside a keyword start says why on stderr" "$(cat "$CASE_DIR/err")" \
+  "brellix: already running, but without a window to show (it performs an action)"
+APP_PID=$FIRST
+e2e_check "the keyword start ends once logind answers" wait_app_end 15
+e2e_expect_eq "the keyword start's own status: accepted" "$APP_STATUS" "0"
+mock_accept PowerOff
+
 e2e_finish

@@ -44,4 +44,22 @@ if app_running; then
   wait_app_end 10
 fi
 
+# A logind slow to answer Inhibit (6 s, beyond the 5 s a blocking call would wait) holds nothing
+# up: the window opens at once, and right after a shutdown called off (which asks again) Enter
+# still arms at once.
+_mock AddMethod "$LOGIN1_MANAGER" Inhibit ssss h "time.sleep(6); ret = dbus.types.UnixFd(os.open('/dev/null', os.O_RDONLY))"
+install_brellix
+mock_mark
+start_brellix
+e2e_check "a late Inhibit: the window opens at once" wait_window 3
+mock_prepare_for_shutdown true
+e2e_check "a late Inhibit: PrepareForShutdown(true) still stores the settings" wait_for 5 test -e "$INI"
+mock_prepare_for_shutdown false
+e2e_check "a late Inhibit: logind is asked again after the shutdown was called off" \
+  wait_for 5 eval '[[ $(mock_calls | grep -c "^Inhibit ") == 2 ]]'
+press Return
+e2e_check "a late Inhibit: Enter arms at once meanwhile" wait_for 2 title_is "Vospel - 激活"
+press Escape
+e2e_check "a late Inhibit: Esc ends the program" wait_app_end 10
+
 e2e_finish

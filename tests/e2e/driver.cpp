@@ -115,10 +115,17 @@ int Dump(HWND window) {
     return 0;
 }
 
+// The popup menu's window once it shows, or null.
+HWND WaitForPopupMenu(DWORD milliseconds) {
+    HWND menu = nullptr;
+    WaitUntil(milliseconds, [&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); });
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 // Chooses a popup menu item by its access key, once the menu window exists.
 int ChooseMenuItem(wchar_t accessKey) {
-    HWND menu = nullptr;
-    if (!WaitUntil(5000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); })) {
+    const HWND menu = WaitForPopupMenu(5000);
+    if (!menu) {
         Out(L"error: no popup menu");
         return 1;
     }
@@ -317,7 +324,8 @@ int Usage() {
     Out(L"usage: driver wait-window MS | wait-gone MS | wait-title TEXT MS | wait-visible 0|1 MS | title | dump |"
         L" click ID | rect ID | focus | choose ID INDEX | tray CODE | menu KEY | close | minimize | icon | drop-icon |"
         L" taskbar-created | end-session | read-list ID | default-action ID CHILD | balloon MS | balloon-gone MS |"
-        L" refuse-icons MS | end-refusing | system-message CODE");
+        L" refuse-icons MS | end-refusing | system-message CODE | wait-menu MS | system-menu |"
+        L" end-session-close-app");
     return 2;
 }
 
@@ -447,12 +455,21 @@ int wmain(int argc, wchar_t** argv) {
         CoUninitialize();
         return status;
     }
-    if (command == L"end-session") {
+    if (command == L"end-session" || command == L"end-session-close-app") {
+        // The second is what an installer's restart manager sends: the session goes on, the program is
+        // asked to close.
+        const LPARAM reason = command == L"end-session" ? ENDSESSION_LOGOFF : ENDSESSION_CLOSEAPP;
         DWORD_PTR agreed = 0;
-        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed);
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG, 5000, &agreed);
         Out(Format(L"agreed=%d", agreed ? 1 : 0));
-        if (agreed) SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
+        if (agreed) SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG, 5000, nullptr);
         return 0;
+    }
+    if (command == L"wait-menu") return WaitForPopupMenu(number(2, 5000)) ? 0 : 1;
+    if (command == L"system-menu") {
+        // As Alt+Space opens it.
+        PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+        return WaitForPopupMenu(5000) ? 0 : 1;
     }
     return Usage();
 }

@@ -25,12 +25,33 @@ Hour=3
 Minute=12
 Second=45
 AMPM=AM
+Daily=0
 [Warning]
-Seconds=60"
+Seconds=60
+SnoozeMinutes=10"
 start_brellix
 drv wait-visible 1 5000 && e2e_pass "a new start after it shows its window" || e2e_fail "a new start shows its window"
 drv tray 0x204 && drv menu E
 drv wait-gone 10000
+
+# --- Exit clicked by another process while the tray menu or the system menu is open ---
+for menu in tray system; do
+  install_brellix ""
+  start_brellix
+  drv choose 7 21   # minute 21
+  if [ "$menu" == tray ]; then drv tray 0x204 && drv wait-menu 5000; else drv system-menu; fi \
+    || e2e_fail "the $menu menu opens"
+  drv click 2
+  e2e_wait_for app_ended 5 && e2e_pass "Exit sent while the $menu menu is open ends the process" \
+    || e2e_fail "Exit sent while the $menu menu is open ends the process"
+  app_ended && wait "$APP_PID" 2> /dev/null
+  grep -q '^Minute=21$' <(ini_text) && e2e_pass "Exit with the $menu menu open stores the settings" \
+    || e2e_fail "Exit with the $menu menu open stores the settings: $(ini_text | tr '\n' ' ')"
+  start_brellix
+  drv wait-visible 1 5000 && e2e_pass "after it a new start shows its window" || e2e_fail "after it a new start shows"
+  drv tray 0x204 && drv menu E
+  drv wait-gone 10000
+done
 
 # --- A mouse click on 运行(N), then Enter, then Enter again ---
 install_brellix ""

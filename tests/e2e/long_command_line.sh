@@ -41,12 +41,14 @@ Hour=9
 Minute=15
 Second=45
 AMPM=AM
+Daily=0
 [Position]
 Left=0
 Top=0
 [Extra]
 Selected=1
 [Warning]
-Seconds=60"
+Seconds=60
+SnoozeMinutes=10"
 
 e2e_finish

@@ -66,6 +66,12 @@ drv drop-icon
 e2e_expect_eq "the shell lost the icon" "$(drv icon)" "icon=0"
 drv taskbar-created
 e2e_expect_eq "a new taskbar gets the icon back" "$(drv icon)" "icon=1"
+drv taskbar-created   # announced again while the icon is still there
+drv tray 0x203
+drv wait-visible 1 5000
+drv close
+drv wait-visible 0 5000 && e2e_pass "a tray that still had the icon: closing still hides" \
+  || e2e_fail "a tray that still had the icon: closing still hides: $(drv dump | grep -E '^(visible|minimized)=' | tr '\n' ' ')"
 
 drv tray 0x204 && drv menu F
 drv wait-title "Vospel - 取消" 5000 && e2e_pass "disarming from the popup" || e2e_fail "disarming from the popup"
@@ -82,11 +88,27 @@ Hour=11
 Minute=44
 Second=0
 AMPM=PM
+Daily=0
 [Position]
 Left=1500
 Top=1200
 [Warning]
-Seconds=60"
+Seconds=60
+SnoozeMinutes=10"
+
+# --- A position far off every monitor: the title bar comes up on the 1024x768 desktop, and stays ---
+install_brellix "[Position]
+Left=15000
+Top=-3000"
+start_brellix
+read -r left top right bottom <<< "$(field rect | sed 's/rect=//; s/,/ /g')"
+((left >= 0 && top >= 0 && right <= 1024 && bottom <= 768)) && e2e_pass "a lost position: the window comes up on the screen" \
+  || e2e_fail "a lost position: the window comes up on the screen: $left,$top,$right,$bottom"
+drv tray 0x204 && drv menu E
+drv wait-gone 10000
+wait "$APP_PID" 2> /dev/null
+e2e_expect_eq "a lost position: the corrected one is stored" "$(ini_text | grep -E '^(Left|Top)=' | tr '\n' ' ')" \
+  "Left=$((left * 15)) Top=$((top * 15)) "
 
 # --- The end of the session: agreed to, settings stored ---
 install_brellix ""
@@ -96,6 +118,18 @@ e2e_expect_eq "the end of the session is agreed to" "$(drv end-session)" "agreed
 e2e_expect_eq "the end of the session removes the icon" "$(drv icon)" "icon=0"
 grep -q '^Hour=7$' <(ini_text) && e2e_pass "the end of the session stores the settings" \
   || e2e_fail "the end of the session stores the settings: $(ini_text | tr '\n' ' ')"
+
+# --- Asked to close by an installer's restart manager: stored and ended, as by Exit ---
+install_brellix ""
+start_brellix
+drv choose 8 8   # hour 9
+e2e_expect_eq "a close for an installer is agreed to" "$(drv end-session-close-app)" "agreed=1"
+e2e_wait_for app_ended 5 && e2e_pass "a close for an installer ends the program" \
+  || e2e_fail "a close for an installer ends the program: $(drv dump | grep -E '^(visible|minimized)=' | tr '\n' ' ')"
+grep -q '^Hour=9$' <(ini_text) && e2e_pass "a close for an installer stores the settings" \
+  || e2e_fail "a close for an installer stores the settings: $(ini_text | tr '\n' ' ')"
+start_brellix
+drv wait-visible 1 5000 && e2e_pass "after it a new start shows its window" || e2e_fail "after it a new start shows"
 
 # --- A schedule a few seconds ahead fires once with the chosen flags ---
 read -r hour minute second ampm <<< "$(LC_ALL=C date -d '+8 seconds' '+%-I %-M %-S %p')"
@@ -117,7 +151,7 @@ for _ in $(seq 300); do app_ended && break; sleep 0.1; done
 app_ended && e2e_pass "the session's end took the program with it" || e2e_fail "the program ended with the session"
 e2e_expect_eq "the schedule fired once with log off + force if hung" \
   "$(grep -oE 'Call user32\.ExitWindowsEx\([0-9a-f,]*\)' "$CASE_DIR/trace.txt" | tr '\n' ' ')" \
-  "Call user32.ExitWindowsEx(00000010,00000000) "
+  "Call user32.ExitWindowsEx(00000010,80000000) "
 grep -q '^Selected=3$' <(ini_text) && e2e_pass "the program's own end of session stored the settings" \
   || e2e_fail "the program's own end of session stored the settings: $(ini_text | tr '\n' ' ')"
 

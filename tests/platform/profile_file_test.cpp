@@ -284,6 +284,23 @@ TEST(WriteProfileValue, ADirectoryWithoutWritePermissionKeepsTheFileAsItWas) {
     EXPECT_EQ(entries, 1);
 }
 
+// A dotfiles set-up: the links stay links (a relative one behind an absolute one, and one whose
+// target is still to be made), and the values land in the files they lead to.
+TEST(WriteProfileValue, AFileReachedThroughLinksStaysLinked) {
+    ScratchDir dir;
+    fs::create_directory(dir / "dotfiles");
+    PutFile(dir / "dotfiles" / "brellix.ini", "[S]\r\nK=1\r\n");
+    fs::create_symlink("dotfiles/brellix.ini", dir / "middle.ini");
+    fs::create_symlink(dir / "middle.ini", dir / "Brellix.ini");
+    fs::create_symlink("dotfiles/new.ini", dir / "New.ini");
+
+    ASSERT_TRUE(WriteProfileValue(L"S", L"K", L"2", dir / "Brellix.ini"));
+    ASSERT_TRUE(WriteProfileValue(L"S", L"K", L"3", dir / "New.ini"));
+    for (const char* link : {"Brellix.ini", "middle.ini", "New.ini"}) EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    EXPECT_EQ(FileBytes(dir / "dotfiles" / "brellix.ini"), "[S]\r\nK=2\r\n");
+    EXPECT_EQ(FileBytes(dir / "dotfiles" / "new.ini"), "[S]\r\nK=3\r\n");
+}
+
 TEST(WriteProfileValue, FailsWithoutHarmWhereNoFileCanBe) {
     ScratchDir dir;
     fs::create_directory(dir / "a-directory.ini");

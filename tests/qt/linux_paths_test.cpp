@@ -73,12 +73,11 @@ TEST(ChooseSettingsDirectory, BesideTheExecutableWhereItCanBeKeptElseTheUsersCon
 }
 
 TEST(InstanceLockPath, OnePerUserSession) {
-    EXPECT_EQ(InstanceLockPath("/run/user/1000", "3", 1000), "/run/user/1000/brellix-session-3.lock");
-    EXPECT_EQ(InstanceLockPath("/run/user/1000", std::nullopt, 1000), "/run/user/1000/brellix-session-default.lock");
-    EXPECT_EQ(InstanceLockPath("/run/user/1000", "../../x", 1000), "/run/user/1000/brellix-session-______x.lock");
-    EXPECT_EQ(InstanceLockPath(std::nullopt, "c2", 1001), "/tmp/brellix-1001-session-c2.lock");
-    EXPECT_EQ(InstanceLockPath("relative", "c2", 1001), "/tmp/brellix-1001-session-c2.lock");
-    EXPECT_EQ(WakeSocketPath(InstanceLockPath("/run/user/1000", "3", 1000)), "/run/user/1000/brellix-session-3.wake");
+    EXPECT_EQ(InstanceLockPath("/run/user/1000", "3"), "/run/user/1000/brellix-session-3.lock");
+    EXPECT_EQ(InstanceLockPath("/run/user/1000", std::nullopt), "/run/user/1000/brellix-session-default.lock");
+    EXPECT_EQ(InstanceLockPath("/run/user/1000", "../../x"), "/run/user/1000/brellix-session-______x.lock");
+    EXPECT_EQ(InstanceLockPath("/home/u/.cache/brellix", "c2", "pc/1"), "/home/u/.cache/brellix/brellix-pc_1-session-c2.lock");
+    EXPECT_EQ(WakeSocketPath(InstanceLockPath("/run/user/1000", "3")), "/run/user/1000/brellix-session-3.wake");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "platform/qt/qt_os.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,12 +22,13 @@ int argc = 1;
 char name[] = "brellix";
 char* argv[] = {name, nullptr};
 
-// Sets an environment variable for the scope of a test.
+// Sets (or, given nothing, unsets) an environment variable for the scope of a test.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
         if (const char* old = getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
+        if (value) setenv(name, value->c_str(), 1);
+        else unsetenv(name);
     }
     ~ScopedEnv() {
         if (old_) setenv(name_, old_->c_str(), 1);
@@ -55,6 +58,31 @@ TEST(QtOs, OneInstancePerUserSession) {
     EXPECT_FALSE(afterTheFirstEnded.AnotherInstanceRunning());
 }
 
+// Without a runtime directory to hold the lock (none at all, or one where no file can be made),
+// two starts still meet at one lock: in the user's private cache directory, never at a name in
+// /tmp that another user can take first.
+TEST(QtOs, WithoutAUsableRuntimeDirectoryTheLockIsPrivateAndStillOne) {
+    ScratchDir scratch;
+    ScopedEnv cache("XDG_CACHE_HOME", (scratch / "cache").string());
+    const std::string session = "t" + std::to_string(getpid());
+    ScopedEnv sessionId("XDG_SESSION_ID", session);
+    const std::string predictable = "/tmp/brellix-" + std::to_string(getuid()) + "-session-" + session + ".lock";
+    UniqueFd heldByAnother(::open(predictable.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_TRUE(heldByAnother && ::flock(heldByAnother.get(), LOCK_EX | LOCK_NB) == 0);
+    const std::optional<std::string> runtimeDirectories[] = {std::nullopt, (scratch / "no-such-dir").string()};
+    QtForms forms(argc, argv);
+    for (const auto& runtimeDirectory : runtimeDirectories) {
+        SCOPED_TRACE(runtimeDirectory.value_or("no XDG_RUNTIME_DIR"));
+        ScopedEnv runtime("XDG_RUNTIME_DIR", runtimeDirectory);
+        QtOs first({"brellix"}, forms);
+        EXPECT_FALSE(first.AnotherInstanceRunning());
+        QtOs second({"brellix"}, forms);
+        EXPECT_TRUE(second.AnotherInstanceRunning());
+    }
+    EXPECT_EQ(std::filesystem::status(scratch / "cache/brellix").permissions(), std::filesystem::perms::owner_all);
+    ::unlink(predictable.c_str());
+}
+
 TEST(QtOs, TheCommandLineCarriesTheArgumentsForTheKeywordSearch) {
     QtForms forms(argc, argv);
     QtOs os({"/opt/my apps/brellix", "reboot", "\xE5\x85\xB3 force"}, forms);
@@ -73,6 +101,37 @@ TEST(QtOs, SettingsLiveInTheConfigDirectoryWhichAWriteCreates) {
     EXPECT_TRUE(os.WriteSetting(file, L"Shutdown", L"Hour", L"8").written);
     EXPECT_EQ(FileBytes(home / "cfg/Brellix/Brellix.ini"), "[Shutdown]\r\nHour=8\r\n");
     EXPECT_EQ(os.ReadSetting(file, L"Shutdown", L"Hour", L"3", 254), L"8");
+}
+
+// The reason told is what stopped the settings directory from being made, not the missing
+// directory the write meets afterwards. As root, the user "nobody" meets the permission bits.
+TEST(QtOs, ASettingsDirectoryThatCannotBeMadeIsToldByItsCause) {
+    ScratchDir home;
+    std::filesystem::permissions(home.path(), std::filesystem::perms::owner_all | std::filesystem::perms::others_read |
+                                                  std::filesystem::perms::others_exec);
+    test::PutFile(home / "a-file", "x");
+    std::filesystem::create_directory(home / "locked");
+    std::filesystem::permissions(home / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                                      std::filesystem::perms::others_read |
+                                                      std::filesystem::perms::others_exec);
+    struct Case {
+        const char* what;
+        std::filesystem::path file;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {"a file where the directory goes", home / "a-file/Brellix/Brellix.ini", L"Not a directory"},
+        {"a directory the user may not write in", home / "locked/Brellix/Brellix.ini", L"Permission denied"},
+    };
+    QtForms forms(argc, argv);
+    QtOs os({"brellix"}, forms);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::optional<bool> told = test::RunUnprivileged(
+            [&] { return os.WriteSetting(c.file.wstring(), L"Shutdown", L"Hour", L"8").reason == c.reason; });
+        ASSERT_TRUE(told.has_value()) << "could not drop root's privileges for the check";
+        EXPECT_TRUE(*told);
+    }
 }
 
 TEST(QtOs, TheExecutableIsThisProcess) {

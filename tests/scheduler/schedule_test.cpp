@@ -64,5 +64,57 @@ TEST(Schedule, WarnsAndFiresOnceEachWhenTheirSecondsCome) {
     }
 }
 
+// A target second that passes between two ticks without being reached is told once, with whether
+// the wall clock went its own way; the schedule stays armed and warns again before tomorrow's.
+TEST(Schedule, AMissedSecondIsToldOnceAndTheNextDayIsStillArmed) {
+    struct Case {
+        const char* name;
+        std::int64_t wallJumpMs;         // the wall clock's move over the gap
+        std::uint64_t monotonicJumpMs;  // the monotonic clock's
+        bool missed, clocksDisagreed;
+    };
+    const Case cases[] = {
+        {"slept an hour (the monotonic clock stood)", 3'600'000, 0, true, true},
+        {"the clock set an hour on", 3'600'000, 333, true, true},
+        {"a stall of a minute", 60'000, 60'000, true, false},
+        {"a stall of 4 s is caught up instead", 4'000, 4'000, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Schedule schedule;
+        ClockReading now = At(kT - 2000);
+        schedule.Arm(kTarget, kReboot, now, 60);
+        schedule.Tick(now);
+        now = ClockReading{static_cast<int>((now.millisecondOfDay + c.wallJumpMs) % kMillisecondsPerDay),
+                           now.monotonicMs + c.monotonicJumpMs, now.utcMs + c.wallJumpMs};
+        const TickResult gap = schedule.Tick(now);
+        EXPECT_EQ(gap.missed, c.missed);
+        EXPECT_EQ(gap.clocksDisagreed, c.clocksDisagreed);
+        EXPECT_EQ(gap.fire.has_value(), !c.missed) << "caught up, or not at all";
+        if (!c.missed) continue;
+        EXPECT_TRUE(schedule.Armed());
+        int warnings = 0, misses = 0;
+        bool fired = false;
+        for (int i = 0; i < 3 * 86'400 && !fired; ++i) {
+            now = ClockReading{(now.millisecondOfDay + 1000) % kMillisecondsPerDay, now.monotonicMs + 1000,
+                               now.utcMs + 1000};
+            const TickResult tick = schedule.Tick(now);
+            warnings += tick.warn;
+            misses += tick.missed;
+            fired = tick.fire.has_value();
+        }
+        EXPECT_TRUE(fired) << "the next day";
+        EXPECT_EQ(warnings, 1);
+        EXPECT_EQ(misses, 0);
+        EXPECT_EQ(now.millisecondOfDay / 1000, kTarget);
+    }
+}
+
+TEST(Schedule, ASnoozeMovesTheTargetOnPastMidnight) {
+    EXPECT_EQ(SnoozedTarget(kTarget, 10), kTarget + 600);
+    EXPECT_EQ(SnoozedTarget(23 * 3600 + 55 * 60, 10), 5 * 60) << "11:55 PM + 10 min: 12:05 AM";
+    EXPECT_EQ(SnoozedTarget(23 * 3600, 120), 3600);
+}
+
 }  // namespace
 }  // namespace brellix::scheduler

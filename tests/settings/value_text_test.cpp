@@ -71,7 +71,7 @@ TEST(PickerTextFromText, TakesOnlyThePickersOwnItemText) {
     EXPECT_EQ(PickerTextFromText(L"7", {}, L"3"), L"3");
 }
 
-TEST(WarningSecondsFromText, TakesAWholeNumberUpToAnHourElseTheDefault) {
+TEST(WholeNumberFromText, TakesAWholeNumberUpToTheLargestElseTheDefault) {
     const struct {
         const wchar_t* text;
         int expected;
@@ -80,7 +80,7 @@ TEST(WarningSecondsFromText, TakesAWholeNumberUpToAnHourElseTheDefault) {
         {L"-1", 60},  {L"+5", 60},   {L"1.5", 60},    {L"1e2", 60},  {L"", 60},       {L"abc", 60},
         {L"99999999999999999999", 60},
     };
-    for (const auto& c : cases) EXPECT_EQ(WarningSecondsFromText(c.text, 60), c.expected) << platform::ToCallText(c.text);
+    for (const auto& c : cases) EXPECT_EQ(WholeNumberFromText(c.text, 3600, 60), c.expected) << platform::ToCallText(c.text);
 }
 
 TEST(PositionFromText, ReadsFiniteSinglePrecisionNumbersElseZero) {

@@ -210,7 +210,7 @@ TEST(Messages, TheWarningWritesTheTimeAsPeopleReadIt) {
         {L"12:0:0 PM", L"Brellix 将于 12:00:00 PM 注销。"},
         {L"11:15:45 PM", L"Brellix 将于 11:15:45 PM 注销。"},
     };
-    for (const auto& c : cases) EXPECT_EQ(WarningNotice(platform::PowerAction::LogOff, c.pickers).body, c.body);
+    for (const auto& c : cases) EXPECT_EQ(WarningNotice(platform::PowerAction::LogOff, c.pickers, 10).body, c.body);
 }
 
 }  // namespace

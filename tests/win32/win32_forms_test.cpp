@@ -172,8 +172,9 @@ TEST_F(Win32FormsTest, ThePopupMenuHoldsTheDesignedItems) {
     };
     const Item items[] = {{control::HideItem, L"隐藏(&H)", true},       {control::ShowItem, L"显示(&S)", true},
                           {control::MenuSeparator1, nullptr, true},            {control::ArmItem, L"激活(&N)", true},
-                          {control::DisarmItem, L"取消(&F)", false},    {control::MenuSeparator2, nullptr, true},
-                          {control::ExitItem, L"退出(&E)", true}};
+                          {control::DisarmItem, L"取消(&F)", false},    {control::SnoozeItem, L"推迟(&P)", false},
+                          {control::MenuSeparator2, nullptr, true},     {control::DailyItem, L"每天(&D)", true},
+                          {control::MenuSeparator3, nullptr, true},     {control::ExitItem, L"退出(&E)", true}};
     ASSERT_EQ(::GetMenuItemCount(menu), static_cast<int>(std::size(items)));
     for (int position = 0; position < static_cast<int>(std::size(items)); ++position) {
         const Item& item = items[position];

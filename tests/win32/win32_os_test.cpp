@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/win32/shutdown_privilege.h"
 #include "resource_census.h"
@@ -36,143 +33,90 @@ TEST(Win32Os, EachRequestAsksForItsExitWindowsFlags) {
     }
 }
 
-TEST(ShutdownPrivilege, TheComputerNameIsTheSystemsOwn) {
-    char expected[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof expected;
-    ASSERT_TRUE(::GetComputerNameA(expected, &size));
-    const std::string name = GetLocalComputerName();
-    EXPECT_EQ(name, expected);
-    EXPECT_FALSE(name.empty());
-    EXPECT_LE(name.size(), 15u);
-}
-
-// --- The token calls, watched: a script of answers and a log of what was asked ---
+// --- The token calls, scripted: what each answers, and what the sequence then makes of it ---
 
 struct Script {
-    std::string computerName = "BRELLIX-PC";
-    bool computerNameSucceeds = true;
-    bool openTokenSucceeds = true;
     bool lookupSucceeds = true;
+    bool openTokenSucceeds = true;
+    bool adjustSucceeds = true;
+    DWORD lastError = ERROR_SUCCESS;  // what the system says after the last call
+};
+struct Seen {
+    bool adjusted = false;
+    HANDLE adjustedToken = nullptr;
+    LUID luid{};
+    DWORD attributes = 0;
+    int tokensOpen = 0;
 };
 Script script;
-std::vector<std::string> calls;
+Seen seen;
 const HANDLE kToken = reinterpret_cast<HANDLE>(0x100);
 
-std::string Hex(std::uintptr_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-    return text;
-}
+HANDLE WINAPI FakeGetCurrentProcess() { return ::GetCurrentProcess(); }
 
-HANDLE WINAPI FakeGetCurrentProcess() { return reinterpret_cast<HANDLE>(-1); }
-
-BOOL WINAPI FakeOpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
-    calls.push_back("OpenProcessToken(" + std::string(process == reinterpret_cast<HANDLE>(-1) ? "current process" : "?") +
-                    ", access=" + Hex(access) + ")");
-    if (!script.openTokenSucceeds) return FALSE;
-    *token = kToken;
-    return TRUE;
-}
-
-BOOL WINAPI FakeGetComputerName(LPSTR buffer, LPDWORD size) {
-    calls.push_back("GetComputerNameA(size=" + std::to_string(*size) + ")");
-    if (!script.computerNameSucceeds) return FALSE;
-    const DWORD needed = static_cast<DWORD>(script.computerName.size()) + 1;
-    if (needed > *size) {
-        *size = needed;
-        return FALSE;
-    }
-    std::memcpy(buffer, script.computerName.c_str(), needed);
-    *size = needed - 1;
-    return TRUE;
-}
-
-BOOL WINAPI FakeLookupPrivilegeValue(LPCSTR system, LPCSTR name, PLUID luid) {
-    calls.push_back("LookupPrivilegeValueA(\"" + std::string(system) + "\", \"" + name + "\")");
-    if (!script.lookupSucceeds) return FALSE;
+BOOL WINAPI FakeLookupPrivilegeValue(LPCWSTR system, LPCWSTR name, PLUID luid) {
+    if (!script.lookupSucceeds || system != nullptr || std::wstring(name) != SE_SHUTDOWN_NAME) return FALSE;
     *luid = LUID{19, 0};
     return TRUE;
 }
 
-BOOL WINAPI FakeAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD length,
-                                      PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
-    const LUID_AND_ATTRIBUTES& first = state->Privileges[0];
-    calls.push_back("AdjustTokenPrivileges(" + Hex(reinterpret_cast<std::uintptr_t>(token)) +
-                    ", disableAll=" + std::to_string(disableAll) + ", count=" + std::to_string(state->PrivilegeCount) +
-                    ", luid=" + std::to_string(first.Luid.LowPart) + ":" + std::to_string(first.Luid.HighPart) +
-                    ", attributes=" + Hex(first.Attributes) + ", bufferLength=" + std::to_string(length) +
-                    ", previous=" + (previous ? "yes" : "null") + ", returnLength=" + (returnLength ? "yes" : "null") +
-                    ")");
-    return token == kToken;
-}
-
-BOOL WINAPI FakeCloseHandle(HANDLE handle) {
-    calls.push_back("CloseHandle(" + Hex(reinterpret_cast<std::uintptr_t>(handle)) + ")");
+BOOL WINAPI FakeOpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+    if (!script.openTokenSucceeds || process != ::GetCurrentProcess() || !(access & TOKEN_ADJUST_PRIVILEGES)) {
+        return FALSE;
+    }
+    *token = kToken;
+    ++seen.tokensOpen;
     return TRUE;
 }
 
-constexpr TokenCalls kWatched{FakeGetCurrentProcess, FakeOpenProcessToken, FakeGetComputerName,
-                              FakeLookupPrivilegeValue, FakeAdjustTokenPrivileges, FakeCloseHandle};
+BOOL WINAPI FakeAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD, PTOKEN_PRIVILEGES,
+                                      PDWORD) {
+    seen.adjusted = !disableAll && state->PrivilegeCount == 1;
+    seen.adjustedToken = token;
+    seen.luid = state->Privileges[0].Luid;
+    seen.attributes = state->Privileges[0].Attributes;
+    return script.adjustSucceeds && token == kToken;
+}
 
-TEST(ShutdownPrivilege, AsksForTheTokenThePrivilegeAndClosesTheTokenOnEveryPath) {
-    using Calls = std::vector<std::string>;
-    const std::string adjusted =
-        ", disableAll=0, count=1, luid=19:0, attributes=0x2, bufferLength=16, previous=yes, returnLength=yes)";
+DWORD WINAPI FakeGetLastError() { return script.lastError; }
+
+BOOL WINAPI FakeCloseHandle(HANDLE handle) {
+    if (handle == kToken) --seen.tokensOpen;
+    return TRUE;
+}
+
+constexpr TokenCalls kScripted{FakeGetCurrentProcess, FakeOpenProcessToken, FakeLookupPrivilegeValue,
+                               FakeAdjustTokenPrivileges, FakeGetLastError, FakeCloseHandle};
+
+TEST(ShutdownPrivilege, EnablesItInTheOpenedTokenAndReportsEveryFailure) {
     struct Case {
         const char* name;
         Script script;
-        Calls expected;
+        DWORD expected;
+        bool adjusted;
     };
     const Case cases[] = {
-        {"all granted",
-         {},
-         {"OpenProcessToken(current process, access=0x28)", "GetComputerNameA(size=16)",
-          "LookupPrivilegeValueA(\"BRELLIX-PC\", \"SeShutdownPrivilege\")", "AdjustTokenPrivileges(0x100" + adjusted,
-          "CloseHandle(0x100)"}},
-        {"token refused: adjusted with a null token, nothing to close",
-         {.openTokenSucceeds = false},
-         {"OpenProcessToken(current process, access=0x28)", "GetComputerNameA(size=16)",
-          "LookupPrivilegeValueA(\"BRELLIX-PC\", \"SeShutdownPrivilege\")", "AdjustTokenPrivileges(0x0" + adjusted}},
-        {"lookup refused: the LUID stays zero",
-         {.lookupSucceeds = false},
-         {"OpenProcessToken(current process, access=0x28)", "GetComputerNameA(size=16)",
-          "LookupPrivilegeValueA(\"BRELLIX-PC\", \"SeShutdownPrivilege\")",
-          "AdjustTokenPrivileges(0x100, disableAll=0, count=1, luid=0:0, attributes=0x2, bufferLength=16, "
-          "previous=yes, returnLength=yes)",
-          "CloseHandle(0x100)"}},
-        {"computer name refused: looked up on the empty name",
-         {.computerNameSucceeds = false},
-         {"OpenProcessToken(current process, access=0x28)", "GetComputerNameA(size=16)",
-          "LookupPrivilegeValueA(\"\", \"SeShutdownPrivilege\")", "AdjustTokenPrivileges(0x100" + adjusted,
-          "CloseHandle(0x100)"}},
+        {"granted", {}, ERROR_SUCCESS, true},
+        {"granted, a stale error left over", {.lastError = ERROR_FILE_NOT_FOUND}, ERROR_SUCCESS, true},
+        {"the token lacks it", {.lastError = ERROR_NOT_ALL_ASSIGNED}, ERROR_NOT_ALL_ASSIGNED, true},
+        {"no token: nothing adjusted", {.openTokenSucceeds = false, .lastError = ERROR_ACCESS_DENIED},
+         ERROR_ACCESS_DENIED, false},
+        {"no such privilege: nothing adjusted", {.lookupSucceeds = false, .lastError = ERROR_NO_SUCH_PRIVILEGE},
+         ERROR_NO_SUCH_PRIVILEGE, false},
+        {"adjusting refused", {.adjustSucceeds = false, .lastError = ERROR_INVALID_HANDLE}, ERROR_INVALID_HANDLE,
+         true},
     };
     for (const Case& c : cases) {
         script = c.script;
-        calls.clear();
-        EnableShutdownPrivilege(kWatched);
-        EXPECT_EQ(calls, c.expected) << c.name;
-    }
-    script = {};
-}
-
-TEST(ShutdownPrivilege, UsesTheComputerNameUpToItsNulAndFifteenCharactersWhole) {
-    struct Case {
-        std::string reported;
-        bool succeeds;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"PC", true, "PC"},
-        {"ABCDEFGHIJKLMNO", true, "ABCDEFGHIJKLMNO"},
-        {"ABCDEFGHIJKLMNOP", true, ""},  // does not fit: the call fails and the buffer stays empty
-        {"ANYTHING", false, ""},
-        {"", true, ""},
-    };
-    for (const Case& c : cases) {
-        script = Script{c.reported, c.succeeds};
-        calls.clear();
-        EXPECT_EQ(GetLocalComputerName(kWatched), c.expected) << c.reported;
-        EXPECT_EQ(calls, std::vector<std::string>{"GetComputerNameA(size=16)"});
+        seen = {};
+        EXPECT_EQ(EnableShutdownPrivilege(kScripted), c.expected) << c.name;
+        EXPECT_EQ(seen.adjusted, c.adjusted) << c.name;
+        if (c.adjusted) {
+            EXPECT_EQ(seen.adjustedToken, kToken) << c.name;
+            EXPECT_EQ(seen.luid.LowPart, 19u) << c.name;
+            EXPECT_EQ(seen.attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED)) << c.name;
+        }
+        EXPECT_EQ(seen.tokensOpen, 0) << c.name << ": every token opened is closed";
     }
     script = {};
 }
@@ -190,7 +134,7 @@ bool ShutdownPrivilegeEnabled() {
 }
 
 TEST(ShutdownPrivilege, IsEnabledInTheProcessToken) {
-    EnableShutdownPrivilege();
+    EXPECT_EQ(EnableShutdownPrivilege(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
 }
 

@@ -122,6 +122,15 @@ void MemoryForms::SetControlCaption(int id, std::wstring_view caption) {
     if (ControlState* control = Find(id)) control->caption = caption;
 }
 
+bool MemoryForms::Checked(int id) const {
+    const ControlState* control = Find(id);
+    return control && control->checked;
+}
+
+void MemoryForms::SetChecked(int id, bool checked) {
+    if (ControlState* control = Find(id)) control->checked = checked;
+}
+
 bool MemoryForms::Enabled(int id) const {
     const ControlState* control = Find(id);
     return control && control->enabled;
@@ -323,6 +332,10 @@ void MemoryForms::ShellTrayCameBack() {
 
 void MemoryForms::UserAnswersNotification(NotificationAnswer answer) {
     if (loaded_) events_->OnNotificationAnswered(answer);
+}
+
+void MemoryForms::SystemResumes() {
+    if (loaded_) events_->OnSystemResumed();
 }
 
 void MemoryForms::AnotherStartWakes() {

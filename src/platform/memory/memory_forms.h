@@ -42,6 +42,8 @@ public:
     void SetControlCaption(int id, std::wstring_view caption) override;
     bool Enabled(int id) const override;
     void SetEnabled(int id, bool enabled) override;
+    bool Checked(int id) const override;
+    void SetChecked(int id, bool checked) override;
     void AddItem(int id, std::wstring_view text) override;
     int ListCount(int id) const override;
     std::wstring List(int id, int item) const override;
@@ -69,6 +71,7 @@ public:
     void UserRightClickTrayIcon();  // asks for the icon's menu
     void ShellTrayCameBack();
     void UserAnswersNotification(NotificationAnswer answer);
+    void SystemResumes();
     void AnotherStartWakes();
     void SystemAnswersSessionEnd(const SessionEndResult& result);
     void SystemAnswersOutlook(SessionEndRequest request, SessionEndOutlook outlook);
@@ -98,6 +101,7 @@ private:
         ControlSpec spec;
         std::wstring caption;
         bool enabled = true;
+        bool checked = false;
         std::vector<std::wstring> items;
         std::vector<bool> checks;
         int listIndex = -1;

@@ -71,9 +71,10 @@ std::wstring MemoryOs::ExecutablePath() {
     return executablePath;
 }
 
-void MemoryOs::WakeRunningInstance() {
+bool MemoryOs::WakeRunningInstance() {
     Record("WakeRunningInstance()");
     ++wakes;
+    return true;
 }
 
 void MemoryOs::ReportOnTerminal(std::wstring_view line) { terminalLines.emplace_back(line); }
@@ -132,6 +133,22 @@ bool MemoryOs::TrayIconPresent(WindowHandle window) {
     return std::any_of(trayIcons.begin(), trayIcons.end(), [&](const TrayIcon& icon) { return icon.window == window; });
 }
 
+bool MemoryOs::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    Record("SetTrayIconTip(" + ToCallText(tip) + ")");
+    for (TrayIcon& icon : trayIcons) {
+        if (icon.window != window) continue;
+        icon.tip = tip;
+        return true;
+    }
+    return false;
+}
+
+WriteResult MemoryOs::SetAutostart(bool enabled) {
+    Record(enabled ? "SetAutostart(on)" : "SetAutostart(off)");
+    if (autostartAnswer.written) autostart = enabled;
+    return autostartAnswer;
+}
+
 bool MemoryOs::Notify(WindowHandle, const Notification& notification) {
     Record("Notify(" + ToCallText(notification.title) + ")");
     notifications.push_back(notification);
@@ -161,13 +178,17 @@ bool MemoryOs::RectOnAnyMonitor(const ScreenRect& rect) {
 
 ScreenRect MemoryOs::NearestMonitorWorkArea(const ScreenRect& rect) {
     Record("NearestMonitorWorkArea()");
-    // Nearest by the distance between centres, which is what a test scene needs.
+    // The monitor under the rectangle's centre, else the nearest by the distance between centres,
+    // which is what a test scene needs.
+    const long long x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
     std::size_t best = 0;
     long long bestDistance = -1;
     for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const long long dx = (monitors[i].left + monitors[i].right) / 2 - (rect.left + rect.right) / 2;
-        const long long dy = (monitors[i].top + monitors[i].bottom) / 2 - (rect.top + rect.bottom) / 2;
-        const long long d = dx * dx + dy * dy;
+        const ScreenRect& m = monitors[i];
+        const bool under = x >= m.left && x < m.right && y >= m.top && y < m.bottom;
+        const long long dx = (m.left + m.right) / 2 - x;
+        const long long dy = (m.top + m.bottom) / 2 - y;
+        const long long d = under ? 0 : dx * dx + dy * dy;
         if (bestDistance < 0 || d < bestDistance) {
             bestDistance = d;
             best = i;

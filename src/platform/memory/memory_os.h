@@ -22,6 +22,7 @@ public:
     bool sessionEndAnsweredAtOnce = true;
     bool trayAvailable = true;
     bool notificationsShowable = true;  // Notify's answer: false where nothing could show one
+    WriteResult autostartAnswer{true, {}};
     std::vector<ScreenRect> monitors{{0, 0, 1920, 1080}};
     std::vector<ScreenRect> workAreas{{0, 0, 1920, 1040}};
     // The fake clock; tests move it.
@@ -38,7 +39,8 @@ public:
         WindowHandle window;
         std::wstring tip;
     };
-    std::vector<TrayIcon> trayIcons;  // icons present now
+    std::vector<TrayIcon> trayIcons;  // icons present now; a tip set later changes the icon's
+    bool autostart = false;           // the login entry exists
     std::vector<Notification> notifications;  // every notification shown, in order
     bool notificationShown = false;           // the last one is still there
     std::vector<std::wstring> terminalLines;
@@ -50,7 +52,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     SessionEndResult EndSession(SessionEndRequest request) override;
@@ -66,6 +68,8 @@ public:
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
     bool TrayIconPresent(WindowHandle window) override;
+    bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) override;
+    WriteResult SetAutostart(bool enabled) override;
     bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 

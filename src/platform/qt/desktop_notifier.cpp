@@ -41,6 +41,9 @@ NotifyArguments NotifyArgumentsOf(const Notification& notification, const QStrin
     if (capabilities.contains("actions")) {
         // "default": a click on the notification itself.
         arguments.actions = {"default", QString::fromUtf8("显示")};
+        if (notification.offersDisarm && notification.snoozeMinutes > 0) {
+            arguments.actions << "snooze" << QString::fromUtf8("推迟 %1 分钟").arg(notification.snoozeMinutes);
+        }
         if (notification.offersDisarm) arguments.actions << "disarm" << QString::fromUtf8("取消");
     }
     // A warning that offers to disarm stays until it is answered or taken back.
@@ -142,6 +145,7 @@ void DesktopNotifier::Listen() {
 void DesktopNotifier::ActionInvoked(uint id, const QString& key, const QDBusMessage& message) {
     if (id == 0 || id != shownId_ || message.service() != server_) return;
     if (key == "disarm") Q_EMIT Answered(NotificationAnswer::Disarm);
+    else if (key == "snooze") Q_EMIT Answered(NotificationAnswer::Snooze);
     else if (key == "default") Q_EMIT Answered(NotificationAnswer::Opened);
 }
 

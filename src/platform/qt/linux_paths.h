@@ -26,10 +26,25 @@ struct SettingsPlace {
 // when none of these can be known.
 std::string ChooseSettingsDirectory(const SettingsPlace& place);
 
-// The lock file that makes one instance per user session: in the user's runtime directory, named
-// for the session when the session has an id.
-std::string InstanceLockPath(const std::optional<std::string>& runtimeDirectory,
-                             const std::optional<std::string>& sessionId, unsigned userId);
+// The lock file that makes one instance per user session: in a private directory of the user,
+// named for the session when the session has an id, and for the machine when one is given (a
+// directory in the home may be shared by the machines that mount it).
+std::string InstanceLockPath(const std::string& directory, const std::optional<std::string>& sessionId,
+                             const std::optional<std::string>& host = std::nullopt);
+
+// The user's own directory for the lock where the runtime directory cannot take it (su, ssh or
+// cron without a login session): $XDG_CACHE_HOME/brellix, an unset or relative one meaning
+// ~/.cache. Empty when neither can be known. Never a shared directory such as /tmp, where another
+// user could make and hold the lock first.
+std::string PrivateLockDirectory(const std::optional<std::string>& xdgCacheHome,
+                                 const std::optional<std::string>& home);
+
+// The login entry of the XDG autostart rules: $XDG_CONFIG_HOME/autostart/brellix.desktop (an unset
+// or relative one meaning ~/.config); empty when neither is known.
+std::string AutostartEntryPath(const std::optional<std::string>& xdgConfigHome, const std::optional<std::string>& home);
+
+// The entry's text: the executable, quoted as desktop entries quote, started with --autostart.
+std::string AutostartEntryText(const std::string& executable);
 
 // The socket on which the lock's holder hears a second start: beside the lock, named alike.
 std::string WakeSocketPath(const std::string& lockPath);

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/form_geometry.h"
+#include "platform/qt/display_reach.h"
 #include "platform/qt/picker_accessibility.h"
 #include "platform/qt/x11_window_state.h"
 
@@ -96,12 +97,18 @@ QtForms::~QtForms() {
     window_.reset();
 }
 
+// The application object made without a display ends the process with an abort.
+std::optional<std::wstring> QtForms::WhyNoWindowCanShow() const {
+    if (QCoreApplication::instance() || DisplayPlatform()) return std::nullopt;
+    return QString::fromStdString(NoDisplayReason()).toStdWString();
+}
+
 void QtForms::EnsureApplication() {
     if (QCoreApplication::instance()) return;
-    // Keeping on top and placing the window need X11: prefer XWayland where both exist.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // The display that answers, X11 first: keeping on top and placing the window need it, so
+    // XWayland is preferred where both exist.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (const auto platform = DisplayPlatform()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
     }
     application_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setApplicationName("Brellix");

@@ -45,6 +45,7 @@ public:
     void Load(const FormSpec& spec, FormEvents& events) override;
     void Unload() override;
     bool IsLoaded() const override { return loaded_; }
+    std::optional<std::wstring> WhyNoWindowCanShow() const override;
     int RunMessageLoop() override;
     void DoEvents() override;
 
@@ -68,6 +69,8 @@ public:
     void SetControlCaption(int id, std::wstring_view caption) override;
     bool Enabled(int id) const override;
     void SetEnabled(int id, bool enabled) override;
+    bool Checked(int id) const override;
+    void SetChecked(int id, bool checked) override;
     void AddItem(int id, std::wstring_view text) override;
     int ListCount(int id) const override;
     std::wstring List(int id, int item) const override;

@@ -139,4 +139,16 @@ void QtForms::SetFocus(int id) {
     }
 }
 
+bool QtForms::Checked(int id) const {
+    const Control* control = Find(id);
+    return control && control->action && control->action->isChecked();
+}
+
+void QtForms::SetChecked(int id, bool checked) {
+    const Control* control = Find(id);
+    if (!control || !control->action) return;
+    control->action->setCheckable(true);
+    control->action->setChecked(checked);
+}
+
 }  // namespace brellix::platform::qt

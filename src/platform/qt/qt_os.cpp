@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -52,6 +54,27 @@ timespec Now(clockid_t clock) {
     return now;
 }
 
+std::string HostName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? name : "";
+}
+
+// A directory of this user's that no other user may write in; `make`: made private when missing
+// (parents included) or when open to others.
+bool PrivateDirectory(const std::string& path, bool make) {
+    if (path.empty() || path.front() != '/') return false;
+    if (make) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+        ::mkdir(path.c_str(), 0700);
+    }
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) return false;
+    const mode_t othersMayWrite = S_IWGRP | S_IWOTH;
+    if (!make) return (status.st_mode & othersMayWrite) == 0;
+    return (status.st_mode & 077) == 0 || ::chmod(path.c_str(), 0700) == 0;
+}
+
 }  // namespace
 
 void FdCloser::operator()(int fd) const { ::close(fd); }
@@ -60,7 +83,7 @@ QtOs::QtOs(std::vector<std::string> arguments, QtForms& forms) : arguments_(std:
     // The instance that holds the lock hears second starts once it has an event loop.
     forms_.SetOnApplicationReady([this] {
         if (!instanceLock_) return;
-        wakeListener_ = std::make_unique<WakeListener>(WakeSocketPath(LockPath()), [this] { forms_.RaiseWakeRequested(); });
+        wakeListener_ = std::make_unique<WakeListener>(WakeSocketPath(lockPath_), [this] { forms_.RaiseWakeRequested(); });
     });
 }
 
@@ -70,18 +93,40 @@ QtOs::~QtOs() {
     if (notifier_) notifier_->Flush();
 }
 
-std::string QtOs::LockPath() const {
-    return InstanceLockPath(Environment("XDG_RUNTIME_DIR"), Environment("XDG_SESSION_ID"), getuid());
+// The runtime directory when it is the user's own and nobody else may write in it; otherwise the
+// user's own cache directory, made private. The machine's name sets the second apart, which a
+// home shared between machines may hold.
+std::vector<std::string> QtOs::LockPathsToTry() const {
+    std::vector<std::string> paths;
+    const auto sessionId = Environment("XDG_SESSION_ID");
+    if (const auto runtime = Environment("XDG_RUNTIME_DIR"); runtime && PrivateDirectory(*runtime, false)) {
+        paths.push_back(InstanceLockPath(*runtime, sessionId));
+    }
+    const std::string own = PrivateLockDirectory(Environment("XDG_CACHE_HOME"), Environment("HOME"));
+    if (PrivateDirectory(own, true)) paths.push_back(InstanceLockPath(own, sessionId, HostName()));
+    return paths;
 }
 
+// A lock that cannot be made in one place is looked for in the next, so that two starts of the
+// same user in the same session always meet at the same lock.
 bool QtOs::AnotherInstanceRunning() {
-    const std::string path = LockPath();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    // No lock file can be made: better one instance too many than none at all.
-    if (fd < 0) return false;
-    UniqueFd lock(fd);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-    instanceLock_ = std::move(lock);
+    std::string why = "no private directory to make it in";
+    for (const std::string& path : LockPathsToTry()) {
+        UniqueFd lock(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
+            instanceLock_ = std::move(lock);
+            lockPath_ = path;
+            return false;
+        }
+        if (lock && errno == EWOULDBLOCK) {
+            lockPath_ = path;
+            return true;
+        }
+        why = std::strerror(errno);
+    }
+    // Better one instance too many than none at all, but never unannounced.
+    ReportOnTerminal(L"no single-instance lock could be made (" + Wide(why) +
+                     L"); another Brellix may run beside this one");
     return false;
 }
 
@@ -100,7 +145,7 @@ std::wstring QtOs::ExecutablePath() {
 
 void QtOs::ReportOnTerminal(std::wstring_view line) { std::cerr << "brellix: " << Utf8(line) << '\n'; }
 
-void QtOs::WakeRunningInstance() { SendWakeRequest(WakeSocketPath(LockPath())); }
+bool QtOs::WakeRunningInstance() { return SendWakeRequest(WakeSocketPath(lockPath_), std::chrono::seconds(3)); }
 
 DbusSessionEndCalls& QtOs::CallsAnsweredLater() {
     if (!callsAnsweredLater_) {
@@ -175,14 +220,15 @@ std::wstring QtOs::ReadSetting(std::wstring_view file, std::wstring_view section
     return profile::ReadProfileText(section, key, defaultValue, maxLength, profile::HostPath(file));
 }
 
-// The settings directory under ~/.config may not exist yet.
+// The settings directory under ~/.config may not exist yet; when it cannot be made, that is the
+// reason to tell, not the missing directory the write then meets.
 WriteResult QtOs::WriteSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                                std::wstring_view value) {
     const std::filesystem::path path = profile::HostPath(file);
     std::error_code error;
     if (!path.empty()) std::filesystem::create_directories(path.parent_path(), error);
     if (profile::WriteProfileValue(section, key, value, path)) return WriteResult{true, {}};
-    return WriteResult{false, Wide(std::strerror(errno))};
+    return WriteResult{false, Wide(std::strerror(error ? error.value() : errno))};
 }
 
 bool QtOs::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
@@ -268,6 +314,30 @@ std::wstring QtOs::SettingsDirectory(std::wstring_view executableDirectory) {
     place.xdgConfigHome = Environment("XDG_CONFIG_HOME");
     place.home = Environment("HOME");
     return Wide(ChooseSettingsDirectory(place));
+}
+
+bool QtOs::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    if (window != forms_.Handle() || !forms_.Tray()) return false;
+    forms_.Tray()->SetTip(QString::fromStdWString(std::wstring(tip)));
+    return true;
+}
+
+// The desktop's autostart entry, as the XDG autostart rules read it.
+WriteResult QtOs::SetAutostart(bool enabled) {
+    const std::filesystem::path entry = AutostartEntryPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+    if (entry.empty()) return WriteResult{false, L"HOME is not set"};
+    std::error_code error;
+    if (!enabled) {
+        std::filesystem::remove(entry, error);
+        return error ? WriteResult{false, Wide(error.message())} : WriteResult{true, {}};
+    }
+    std::filesystem::create_directories(entry.parent_path(), error);
+    if (error) return WriteResult{false, Wide(error.message())};
+    std::ofstream file(entry, std::ios::binary | std::ios::trunc);
+    file << AutostartEntryText(Utf8(ExecutablePath()));
+    file.close();
+    if (!file) return WriteResult{false, Wide(std::strerror(errno))};
+    return WriteResult{true, {}};
 }
 
 }  // namespace brellix::platform::qt

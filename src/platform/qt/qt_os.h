@@ -31,7 +31,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     SessionEndResult EndSession(SessionEndRequest request) override;
@@ -47,6 +47,8 @@ public:
     bool ShowTrayIcon(WindowHandle window, std::wstring_view tip) override;
     bool RemoveTrayIcon(WindowHandle window) override;
     bool TrayIconPresent(WindowHandle window) override;
+    bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) override;
+    WriteResult SetAutostart(bool enabled) override;
     bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
@@ -61,13 +63,14 @@ public:
     std::int64_t WallClockMilliseconds() override;
 
 private:
-    std::string LockPath() const;
+    std::vector<std::string> LockPathsToTry() const;
     DbusSessionEndCalls& CallsAnsweredLater();
     void ShowWithoutNotificationServer(const Notification& notification);
 
     std::vector<std::string> arguments_;
     QtForms& forms_;
     UniqueFd instanceLock_;  // held, locked, for the life of the process
+    std::string lockPath_;   // the lock this instance holds, or the one another instance holds
     // Made on first use, once the application object exists; gone before it.
     std::unique_ptr<DbusSessionEndCalls> callsAnsweredLater_;
     std::unique_ptr<DesktopNotifier> notifier_;

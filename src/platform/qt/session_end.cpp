@@ -6,6 +6,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <atomic>
 #include <cerrno>
@@ -93,19 +94,26 @@ void SessionEndWatch::WatchLogind() {
 }
 
 // A delay inhibitor: logind waits (a few seconds at most) for the program to store its settings.
+// Asked without waiting: a slow logind must not hold up the window.
 void SessionEndWatch::TakeInhibitor() {
+    if (inhibitorAsked_ || inhibitor_.isValid()) return;
     QDBusMessage inhibit = LogindManagerCall("Inhibit");
     inhibit << QString("shutdown") << QString("Brellix") << QString("Store the settings") << QString("delay");
-    const QDBusMessage reply = QDBusConnection::systemBus().call(inhibit, QDBus::Block, 5000);
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+    inhibitorAsked_ = std::make_unique<QDBusPendingCallWatcher>(QDBusConnection::systemBus().asyncCall(inhibit));
+    connect(inhibitorAsked_.get(), &QDBusPendingCallWatcher::finished, this, [this] {
+        const QDBusMessage reply = inhibitorAsked_->reply();
+        inhibitorAsked_.release()->deleteLater();
+        // Taken once the shutdown had begun, it would only make logind wait for nothing.
+        if (shuttingDown_ || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
         inhibitor_ = reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
-    }
+    });
 }
 
 void SessionEndWatch::PrepareForShutdown(bool starting) {
+    shuttingDown_ = starting;
     if (!starting) {
         // The shutdown was called off: be ready for the next one.
-        if (!inhibitor_.isValid()) TakeInhibitor();
+        TakeInhibitor();
         return;
     }
     endSession_();

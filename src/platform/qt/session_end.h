@@ -3,6 +3,7 @@
 // SIGTERM, SIGHUP and SIGINT, or the session manager's order to quit. None of them is ever delayed beyond storing the settings.
 #pragma once
 
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QEvent>
 #include <QObject>
@@ -46,6 +47,8 @@ private:
     UniqueFd signalWrite_;
     std::unique_ptr<QSocketNotifier> signalNotifier_;
     QDBusUnixFileDescriptor inhibitor_;
+    std::unique_ptr<QDBusPendingCallWatcher> inhibitorAsked_;  // while logind has not answered
+    bool shuttingDown_ = false;
 };
 
 }  // namespace brellix::platform::qt

@@ -181,4 +181,9 @@ void TrayIcon::PollXEmbed() {
     trayAppeared_();
 }
 
+void TrayIcon::SetTip(const QString& tip) {
+    tip_ = tip;
+    if (icon_) icon_->setToolTip(tip_);
+}
+
 }  // namespace brellix::platform::qt

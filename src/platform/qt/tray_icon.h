@@ -36,6 +36,7 @@ public:
     bool Present() const;
     // A message from an XEmbed icon (false for a D-Bus one); a click on it calls onMessageClicked.
     bool ShowMessage(const QString& title, const QString& body);
+    void SetTip(const QString& tip);
     std::function<void()> onMessageClicked;
 
     static bool WatcherPresent();

@@ -1,11 +1,13 @@
 // A second start asks the running instance for its window over a local socket beside the
-// single-instance lock, in the user's runtime directory. Only the same user reaches it, and only
-// the exact request counts. Plain sockets under Qt's socket notifiers: no network library to load.
+// single-instance lock (or, when that path is too long for a socket, one named after it). Only
+// the same user reaches it, and only the exact request counts. Plain sockets under Qt's socket
+// notifiers: no network library to load.
 #pragma once
 
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <memory>
@@ -38,11 +40,12 @@ private:
     std::string path_;
     std::function<void()> wake_;
     UniqueFd socket_;
+    bool unlinkAtEnd_ = false;  // a socket file, not an abstract name
     std::unique_ptr<QSocketNotifier> listener_;
     std::list<Peer> peers_;
 };
 
-// The second start: sends the request and returns at once; false when nobody listens.
-bool SendWakeRequest(const std::string& socketPath);
+// The second start: sends the request; false when nobody listened within `patience`.
+bool SendWakeRequest(const std::string& socketPath, std::chrono::milliseconds patience);
 
 }  // namespace brellix::platform::qt

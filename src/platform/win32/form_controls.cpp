@@ -206,4 +206,17 @@ bool Win32Forms::SetText(int id, std::wstring_view text) {
     return false;
 }
 
+bool Win32Forms::Checked(int id) const {
+    const Control* control = Find(id);
+    if (!control || control->spec.type != ControlType::MenuItem) return false;
+    const HMENU menu = MenuHandle(control->spec.parentMenu);
+    return menu && menu::Checked(menu, id);
+}
+
+void Win32Forms::SetChecked(int id, bool checked) {
+    const Control* control = Find(id);
+    if (!control || control->spec.type != ControlType::MenuItem) return;
+    if (const HMENU menu = MenuHandle(control->spec.parentMenu)) menu::SetChecked(menu, id, checked);
+}
+
 }  // namespace brellix::platform::win32

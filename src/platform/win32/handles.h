@@ -44,6 +44,11 @@ struct ThemeCloser {
 };
 using UniqueTheme = unique_resource<HTHEME, ThemeCloser>;
 
+struct RegistryKeyCloser {
+    void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
+};
+using RegistryKey = unique_resource<HKEY, RegistryKeyCloser>;
+
 struct ComReleaser {
     void operator()(IUnknown* object) const noexcept { object->Release(); }
 };

@@ -34,6 +34,15 @@ void SetEnabled(HMENU menu, int id, bool enabled) {
     ::EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+bool Checked(HMENU menu, int id) {
+    const UINT state = ::GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+    return state != UINT(-1) && (state & MF_CHECKED);
+}
+
+void SetChecked(HMENU menu, int id, bool checked) {
+    ::CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 int Track(HMENU menu, HWND owner) {
     // The menu closes when the user clicks elsewhere only if its owner is in the foreground.
     ::SetForegroundWindow(owner);

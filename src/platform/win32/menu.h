@@ -18,6 +18,8 @@ void SetCaption(HMENU menu, int id, std::wstring_view caption);
 // GetMenuState: false as well for an item the menu does not have.
 bool Enabled(HMENU menu, int id);
 void SetEnabled(HMENU menu, int id, bool enabled);
+bool Checked(HMENU menu, int id);
+void SetChecked(HMENU menu, int id, bool checked);
 
 // Shows the menu at the pointer, owned by the window, and returns the chosen item's id once it has
 // closed; 0 when nothing was chosen.

@@ -275,8 +275,11 @@ LRESULT Win32Forms::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_QUERYENDSESSION:
             return TRUE;  // the session may end; the program is told when it does
         case WM_ENDSESSION:
-            if (wParam && loaded_) events_->OnEndSession();
+            if (wParam && loaded_) OnEndSession(lParam);
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMEAUTOMATIC && loaded_) events_->OnSystemResumed();
+            return TRUE;
         case WM_DPICHANGED:
             OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -326,17 +329,20 @@ void Win32Forms::FollowFocus() {
 
 int Win32Forms::RunMessageLoop() {
     // The window's end posts the quit message, however it was destroyed: a click, a key, or a
-    // message sent from another process, which no check between posted messages would notice.
-    if (!Window() && !quitPosted_) return 0;
+    // message sent from another process. A menu's own loop running at that moment may take the
+    // quit message for itself, so the window's end is also checked after every message.
     MSG message{};
-    for (;;) {
+    while (Window()) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) break;
-        if (got == -1) return 0;
+        if (got == -1) break;
+        if (got == 0) {
+            quitPosted_ = false;
+            return static_cast<int>(message.wParam);
+        }
         Dispatch(message);
     }
-    quitPosted_ = false;
-    return static_cast<int>(message.wParam);
+    WithdrawQuit();
+    return 0;
 }
 
 void Win32Forms::WithdrawQuit() {
@@ -408,6 +414,16 @@ LRESULT Win32Forms::OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
 
 void Win32Forms::OnClose() {
     RequestUnload(closeFromControlMenu_ ? CloseReason::CloseBox : CloseReason::OtherProgram);
+}
+
+// An installer's restart manager asks the program to close while the session goes on: the end a
+// user's Exit makes, which the program cannot turn into hiding, or it would run on unseen.
+void Win32Forms::OnEndSession(LPARAM reason) {
+    if (reason & ENDSESSION_CLOSEAPP) {
+        FinishUnload();
+    } else {
+        events_->OnEndSession();
+    }
 }
 
 void Win32Forms::OnDestroy() {

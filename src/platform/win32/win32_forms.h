@@ -69,6 +69,8 @@ public:
     void SetControlCaption(int id, std::wstring_view caption) override;
     bool Enabled(int id) const override;
     void SetEnabled(int id, bool enabled) override;
+    bool Checked(int id) const override;
+    void SetChecked(int id, bool checked) override;
     void AddItem(int id, std::wstring_view text) override;
     int ListCount(int id) const override;
     std::wstring List(int id, int item) const override;
@@ -117,6 +119,7 @@ private:
     void OnTimer(UINT_PTR id);
     LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam);
     void OnClose();
+    void OnEndSession(LPARAM reason);
     void OnDestroy();
     void RequestUnload(CloseReason reason);
     void OnTrayCallback(UINT mouseMessage);

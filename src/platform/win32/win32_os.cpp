@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/shutdown_privilege.h"
 #include "platform/win32/win32_forms.h"
 
@@ -59,11 +60,31 @@ std::wstring SystemMessage(DWORD error) {
 
 }  // namespace
 
-unsigned ExitWindowsFlags(SessionEndRequest request) {
-    constexpr UINT kActionFlags[] = {EWX_SHUTDOWN, EWX_POWEROFF, EWX_REBOOT, EWX_LOGOFF};
-    constexpr UINT kForceFlags[] = {0, EWX_FORCE, EWX_FORCEIFHUNG};
-    return kActionFlags[static_cast<int>(request.action)] | kForceFlags[static_cast<int>(request.force)];
+namespace {
+
+// Switches without a default: a new action or force mode cannot compile without its flag.
+UINT ActionFlag(PowerAction action) {
+    switch (action) {
+        case PowerAction::Shutdown: return EWX_SHUTDOWN;
+        case PowerAction::PowerOff: return EWX_POWEROFF;
+        case PowerAction::Reboot: return EWX_REBOOT;
+        case PowerAction::LogOff: return EWX_LOGOFF;
+    }
+    return EWX_LOGOFF;  // not an action: the least of them
 }
+
+UINT ForceFlag(ForceMode force) {
+    switch (force) {
+        case ForceMode::None: return 0;
+        case ForceMode::Force: return EWX_FORCE;
+        case ForceMode::ForceIfHung: return EWX_FORCEIFHUNG;
+    }
+    return 0;
+}
+
+}  // namespace
+
+unsigned ExitWindowsFlags(SessionEndRequest request) { return ActionFlag(request.action) | ForceFlag(request.force); }
 
 bool Win32Os::AnotherInstanceRunning() {
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
@@ -95,15 +116,15 @@ void Win32Os::ReportOnTerminal(std::wstring_view) {}
 // Only a window of the program's class on this desktop can be found, and the message means
 // nothing to anything else. The running instance may take the foreground from the program the user
 // started this one from, which holds it now.
-void Win32Os::WakeRunningInstance() {
-    if (mainWindowClass_.empty()) return;
+bool Win32Os::WakeRunningInstance() {
+    if (mainWindowClass_.empty()) return true;
     const HWND window = ::FindWindowW(mainWindowClass_.c_str(), nullptr);
     // Not there yet: the instance is still starting and shows its window anyway.
-    if (!window) return;
+    if (!window) return true;
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     ::AllowSetForegroundWindow(owner);
-    ::PostMessageW(window, ::RegisterWindowMessageW(kWakeMessageName), kWakeRequest, 0);
+    return ::PostMessageW(window, ::RegisterWindowMessageW(kWakeMessageName), kWakeRequest, 0) != 0;
 }
 
 // The privilege and the call return at once: the answer is there when the call returns.
@@ -145,8 +166,15 @@ void Win32Os::WithdrawNotification(WindowHandle window) {
 }
 
 SessionEndResult Win32Os::EndSession(SessionEndRequest request) {
-    EnableShutdownPrivilege();
-    if (::ExitWindowsEx(ExitWindowsFlags(request), 0)) return SessionEndResult{true, {}};
+    // Logging off needs no privilege; the rest is refused without it, told with the reason it could
+    // not be had rather than the call's later "privilege not held".
+    const DWORD privilege = EnableShutdownPrivilege();
+    if (privilege != ERROR_SUCCESS && request.action != PowerAction::LogOff) {
+        return SessionEndResult{false, SystemMessage(privilege)};
+    }
+    // Planned: the system neither logs an unexpected shutdown nor gathers its state first.
+    constexpr DWORD kReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+    if (::ExitWindowsEx(ExitWindowsFlags(request), kReason)) return SessionEndResult{true, {}};
     return SessionEndResult{false, SystemMessage(::GetLastError())};
 }
 
@@ -176,7 +204,10 @@ bool Win32Os::ShowTrayIcon(WindowHandle window, std::wstring_view tip) {
     const std::size_t tipLength = std::min<std::size_t>(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), tipLength, data.szTip);
     data.szTip[tipLength] = L'\0';
-    return notifyIcon_(NIM_ADD, &data) != FALSE;
+    if (notifyIcon_(NIM_ADD, &data)) return true;
+    // The shell refuses to add an icon it still has (a tray that announced itself again without
+    // losing it): that icon is this one, brought up to date.
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
 }
 
 bool Win32Os::RemoveTrayIcon(WindowHandle window) {
@@ -224,6 +255,34 @@ std::int64_t Win32Os::WallClockMilliseconds() {
     const std::uint64_t hundredNs = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
     constexpr std::uint64_t kUnixEpochIn100ns = 116444736000000000ULL;
     return static_cast<std::int64_t>((hundredNs - kUnixEpochIn100ns) / 10000);
+}
+
+bool Win32Os::SetTrayIconTip(WindowHandle window, std::wstring_view tip) {
+    NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
+    data.uFlags = NIF_TIP;
+    CopyCut(tip, data.szTip);
+    return notifyIcon_(NIM_MODIFY, &data) != FALSE;
+}
+
+// The user's Run key starts the program at login, hidden; its value names this very exe, so that
+// one that moved is found again once it starts from its new place.
+WriteResult Win32Os::SetAutostart(bool enabled) {
+    constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    constexpr wchar_t kValueName[] = L"Brellix";
+    HKEY key = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) return WriteResult{false, SystemMessage(static_cast<DWORD>(status))};
+    const RegistryKey run(key);
+    if (enabled) {
+        const std::wstring command = L"\"" + ExecutablePath() + L"\" --autostart";
+        status = ::RegSetValueExW(run.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    } else {
+        status = ::RegDeleteValueW(run.get(), kValueName);
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    }
+    if (status != ERROR_SUCCESS) return WriteResult{false, SystemMessage(static_cast<DWORD>(status))};
+    return WriteResult{true, {}};
 }
 
 }  // namespace brellix::platform::win32

@@ -31,7 +31,7 @@ public:
     bool AnotherInstanceRunning() override;
     std::wstring CommandLine() override;
     std::wstring ExecutablePath() override;
-    void WakeRunningInstance() override;
+    bool WakeRunningInstance() override;
     void ReportOnTerminal(std::wstring_view line) override;
 
     // The shutdown privilege, then ExitWindowsEx, on the calling thread.
@@ -54,6 +54,8 @@ public:
     // The shell still knows the icon.
     bool TrayIconPresent(WindowHandle window) override;
     // The icon's balloon; without an icon to carry it, the window itself comes back.
+    bool SetTrayIconTip(WindowHandle window, std::wstring_view tip) override;
+    WriteResult SetAutostart(bool enabled) override;
     bool Notify(WindowHandle window, const Notification& notification) override;
     void WithdrawNotification(WindowHandle window) override;
 
