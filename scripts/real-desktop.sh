@@ -10,6 +10,7 @@
 #   real_desktop_start_xfce_session     xfce4-session whose failsafe session runs that panel
 #   real_desktop_start_gnome            gnome-session --builtin, gnome-shell --headless (Wayland)
 #   real_desktop_start_weston           weston headless with XWayland; sets WESTON_DISPLAY, XWAYLAND_DISPLAY
+#   real_desktop_start_window_manager xfwm4|openbox   a window manager on the run's Xvfb
 #   REAL_DESKTOP_SESSION_PID            the session manager's PID, once started
 #   gnome_eval JS                       GNOME Shell's answer to a script (its unsafe mode, on here)
 REAL_DESKTOP_FILES=$LINUX_DESKTOP_ROOT/tests/e2e-linux/desktops
@@ -65,6 +66,19 @@ real_desktop_start_xfce_session() {
   panel=$(pgrep -P "$REAL_DESKTOP_SESSION_PID" -x xfce4-panel | head -1)
   SESSION_MANAGER=$(tr '\0' '\n' < "/proc/$panel/environ" 2> /dev/null | sed -n 's/^SESSION_MANAGER=//p')
   export SESSION_MANAGER
+}
+
+# The window manager manages what maps after it has put its check window on the root window.
+_real_desktop_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'; }
+
+real_desktop_start_window_manager() {  # xfwm4 | openbox
+  _real_desktop_prepare || return 1
+  case $1 in
+    xfwm4) linux_desktop_spawn xfwm4 xfwm4 --compositor=off --sm-client-disable ;;
+    openbox) linux_desktop_spawn openbox openbox --sm-disable ;;
+    *) echo "real-desktop: no such window manager [$1]" >&2; return 1 ;;
+  esac
+  _linux_desktop_wait 200 _real_desktop_wm_running || { echo "real-desktop: $1 did not start" >&2; return 1; }
 }
 
 real_desktop_start_gnome() {

@@ -108,6 +108,15 @@ wait_window() {  # [seconds]
   WIN=$(shown_windows | head -1)
 }
 
+# The id of the program's icon window inside trayer's panel (xwininfo's tree, indented by depth).
+tray_icon_window() {
+  xwininfo -root -tree 2> /dev/null | awk '
+    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
+    inside && /\("brellix" / { print $1; exit }'
+}
+icon_embedded() { [[ -n $(tray_icon_window) ]]; }
+
 window_title() { xdotool getwindowname "$WIN" 2> /dev/null; }
 title_is() { [[ $(window_title) == "$1" ]]; }
 

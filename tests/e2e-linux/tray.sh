@@ -8,15 +8,6 @@ source "$(dirname "$0")/lib.sh"
 
 SNI=("/usr/bin/python3" "$E2E_DIR/sni_client.py")
 
-# The id of the program's icon window inside trayer's panel (xwininfo's tree, indented by depth).
-tray_icon_window() {
-  xwininfo -root -tree 2> /dev/null | awk '
-    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
-    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
-    inside && /\("brellix" / { print $1; exit }'
-}
-icon_embedded() { [[ -n $(tray_icon_window) ]]; }
-
 # A mapped override-redirect window of the program other than its main window: the popup menu.
 popup_shown() {
   local id

@@ -213,6 +213,21 @@ TEST_F(QtMainWindow, AHiddenWindowShowsInTheStateLastSetWhileHidden) {
     }
 }
 
+// A window manager told to minimise a window that is hidden just after may act on it late and
+// keep the window iconified when it is shown again: the toolkit's window is never minimised then.
+TEST_F(QtMainWindow, AMinimiseReachesTheWindowOnlyWhenItStaysShown) {
+    for (const bool hiddenAfter : {true, false}) {
+        SCOPED_TRACE(hiddenAfter ? "minimised, then hidden" : "minimised");
+        forms.SetWindowState(WindowState::Minimized);
+        if (hiddenAfter) forms.Hide();
+        forms.DoEvents();
+        EXPECT_EQ(forms.MainWidget()->windowState().testFlag(Qt::WindowMinimized), !hiddenAfter);
+        EXPECT_EQ(forms.GetWindowState(), WindowState::Minimized);
+        forms.SetWindowState(WindowState::Normal);
+        forms.Show();
+    }
+}
+
 TEST_F(QtMainWindow, APositionReadsBackAsSetUntilTheWindowMoves) {
     forms.SetLeft(1234.5f);
     forms.SetTop(-300.0f);

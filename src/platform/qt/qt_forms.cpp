@@ -15,6 +15,7 @@
 #include "platform/form_geometry.h"
 #include "platform/qt/display_reach.h"
 #include "platform/qt/picker_accessibility.h"
+#include "platform/qt/x11_window_state.h"
 
 namespace brellix::platform::qt {
 
@@ -376,11 +377,13 @@ void QtForms::SetCaption(std::wstring_view caption) {
 bool QtForms::Visible() const { return window_ && window_->isVisible(); }
 
 // A hidden window keeps the state it will show in; showing it applies that state, so a window
-// minimised, hidden and set back to normal comes back normal whatever the window manager did.
+// minimised, hidden and set back to normal comes back normal whatever the window manager did,
+// and on top when it asks to be.
 void QtForms::Show() {
     if (!loaded_ || Visible()) return;
     window_->setWindowState(QtStateOf(hiddenState_));
     window_->show();
+    if (window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) AskToStayOnTop(*window_);
     window_->raise();
     window_->activateWindow();
 }
@@ -388,23 +391,43 @@ void QtForms::Show() {
 void QtForms::Hide() {
     if (!Visible()) return;
     hiddenState_ = GetWindowState();
+    minimizePending_ = false;
     window_->hide();
 }
 
 WindowState QtForms::GetWindowState() const {
     if (!Visible()) return hiddenState_;
+    return minimizePending_ ? WindowState::Minimized : ToolkitState();
+}
+
+// What the toolkit was last told or learnt from the window manager.
+WindowState QtForms::ToolkitState() const {
     const Qt::WindowStates state = window_->windowState();
     if (state & Qt::WindowMinimized) return WindowState::Minimized;
     if (state & Qt::WindowMaximized) return WindowState::Maximized;
     return WindowState::Normal;
 }
 
+// A minimise reaches the window manager only once the event being handled is done, and not at
+// all when the window is hidden meanwhile: some window managers act on it after the window has
+// gone, and keep the window iconified when it is shown again.
 void QtForms::SetWindowState(WindowState state) {
     if (!Visible()) {
         hiddenState_ = state;
         return;
     }
-    if (state != GetWindowState()) window_->setWindowState(QtStateOf(state));
+    minimizePending_ = state == WindowState::Minimized;
+    if (minimizePending_) {
+        QTimer::singleShot(0, window_.get(), [this] { ApplyPendingMinimize(); });
+        return;
+    }
+    if (state != ToolkitState()) window_->setWindowState(QtStateOf(state));
+}
+
+void QtForms::ApplyPendingMinimize() {
+    if (!minimizePending_ || !Visible()) return;
+    minimizePending_ = false;
+    window_->setWindowState(Qt::WindowMinimized);
 }
 
 namespace {

@@ -120,6 +120,8 @@ private:
     void EndSession();
     void QuitMessageLoop();
     void RaiseClick(int id);
+    void ApplyPendingMinimize();
+    WindowState ToolkitState() const;
     void RaiseItemCheck(int id, int item);
     void ConnectCheckList(int id, CheckList* list);
 
@@ -145,6 +147,7 @@ private:
     std::function<void()> applicationReady_;
     float left_ = 0, top_ = 0;               // twips, as last set
     WindowState hiddenState_ = WindowState::Normal;  // the state a hidden window shows in
+    bool minimizePending_ = false;                    // asked for, not yet handed to the window manager
 };
 
 }  // namespace brellix::platform::qt
