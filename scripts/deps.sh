@@ -10,7 +10,7 @@ PACKAGES=(
   # The Linux desktop program (Qt 6) and its private test desktop: buses, mock logind, tray hosts,
   # screen reader access, session management, the .deb's tools.
   qt6-base-dev qt6-qpa-plugins libxcb1-dev dbus dbus-x11 python3-dbus python3-gi python3-dbusmock trayer
-  x11-xserver-utils xauth x11-session-utils python3-pyatspi at-spi2-core file dpkg-dev pkg-config
+  x11-xserver-utils xauth python3-pyatspi at-spi2-core file dpkg-dev pkg-config
   # The distribution's checkers of the .deb (scripts/check-package.sh).
   lintian appstream desktop-file-utils man-db binutils
   # Real desktop components the end-to-end tests run headless (scripts/real-desktop.sh): two window

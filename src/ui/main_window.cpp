@@ -374,10 +374,8 @@ void MainWindow::Exit() {
 
 // --- The tray ---
 
-void MainWindow::OnTrayActivated() {
-    os_.BringToFront(forms_.Handle());
-    forms_.Show();
-}
+// Restored as well: a window the window manager minimised and 隐藏 then hid comes back usable.
+void MainWindow::OnTrayActivated() { BringBackWindow(); }
 
 void MainWindow::OnTrayMenuRequested() {
     os_.BringToFront(forms_.Handle());
