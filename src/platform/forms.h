@@ -104,6 +104,8 @@ public:
     virtual void OnSessionEndAnswered(const SessionEndResult&) {}
     // The system's answer to AskSessionEndOutlook.
     virtual void OnSessionEndOutlook(SessionEndRequest, SessionEndOutlook) {}
+    // The system's answer to AskWhatStandsInTheWay.
+    virtual void OnObstaclesKnown(SessionEndRequest, const Obstacles&) {}
     virtual void OnNotificationAnswered(NotificationAnswer) {}
     // Another start of the program asked for the window.
     virtual void OnWakeRequested() {}

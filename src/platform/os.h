@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brellix::platform {
 
@@ -48,6 +49,14 @@ struct Notification {
     std::wstring body;          // plain text, shown as text however the system draws it
     bool offersDisarm = false;  // an action that disarms (label 取消), where the system takes actions
     int snoozeMinutes = 0;      // with offersDisarm: an action that snoozes this long (推迟 N 分钟); 0: none
+};
+
+// What would stand in the way of a request, as far as the system tells: programs that block it
+// ("Firefox：正在播放视频") and other users whose sessions it would end ("bob（seat0）").
+struct Obstacles {
+    std::vector<std::wstring> blockers;
+    std::vector<std::wstring> otherUsers;
+    bool Empty() const { return blockers.empty() && otherUsers.empty(); }
 };
 
 struct LocalTimeOfDay {
@@ -91,6 +100,9 @@ public:
     // Asks, without waiting, whether such a request would be refused; where the system can tell,
     // the answer comes as the window's OnSessionEndOutlook.
     virtual void AskSessionEndOutlook(SessionEndRequest request) = 0;
+    // Asks, without waiting, what stands in the way of the request; the answer comes as the
+    // window's OnObstaclesKnown (where the system cannot tell, none comes).
+    virtual void AskWhatStandsInTheWay(SessionEndRequest request) = 0;
 
     // --- The settings file ---
     // The value of the key (at most maxLength characters), or defaultValue when the file,

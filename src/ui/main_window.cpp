@@ -205,6 +205,7 @@ void MainWindow::Tick() {
     const scheduler::TickResult result = schedule_.Tick(scheduler::ReadClock(os_));
     if (result.warn) {
         Tell(WarningNotice(schedule_.Request().action, state_.targetText, state_.snoozeMinutes), true);
+        os_.AskWhatStandsInTheWay(schedule_.Request());
     }
     if (result.missed) TellMissed(result.clocksDisagreed);
     state_.resumedSinceTick = false;
@@ -253,6 +254,12 @@ void MainWindow::OnSessionEndOutlook(platform::SessionEndRequest request, platfo
     if (!schedule_.Armed() || !(schedule_.Request() == request)) return;
     if (outlook == platform::SessionEndOutlook::Allowed) return;
     Tell(OutlookNotice(request.action, outlook), true);
+}
+
+// The warning again, in place of the first, naming what stands in the way.
+void MainWindow::OnObstaclesKnown(platform::SessionEndRequest request, const platform::Obstacles& obstacles) {
+    if (!schedule_.Armed() || !(schedule_.Request() == request) || !state_.armingNoticeShown || obstacles.Empty()) return;
+    Tell(WarningNotice(request.action, state_.targetText, state_.snoozeMinutes, obstacles), true);
 }
 
 // --- Telling the user ---

@@ -55,6 +55,7 @@ public:
     void OnEndSession() override;
     void OnSessionEndAnswered(const platform::SessionEndResult& result) override;
     void OnSessionEndOutlook(platform::SessionEndRequest request, platform::SessionEndOutlook outlook) override;
+    void OnObstaclesKnown(platform::SessionEndRequest request, const platform::Obstacles& obstacles) override;
     void OnNotificationAnswered(platform::NotificationAnswer answer) override;
     void OnWakeRequested() override;
     void OnSystemResumed() override;

@@ -18,10 +18,18 @@ std::wstring Caption(platform::PowerAction action) { return std::wstring(power::
 
 }  // namespace
 
-platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes) {
-    return platform::Notification{L"即将" + Caption(action),
-                                  L"Brellix 将于 " + ReadableTime(targetText) + L" " + Caption(action) + L"。", true,
-                                  snoozeMinutes};
+std::wstring Joined(const std::vector<std::wstring>& items) {
+    std::wstring joined;
+    for (const std::wstring& item : items) joined += (joined.empty() ? L"" : L"；") + Cut(item);
+    return joined;
+}
+
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes,
+                                     const platform::Obstacles& obstacles) {
+    std::wstring body = L"Brellix 将于 " + ReadableTime(targetText) + L" " + Caption(action) + L"。";
+    if (!obstacles.blockers.empty()) body += L"\n阻止此操作的程序：" + Joined(obstacles.blockers);
+    if (!obstacles.otherUsers.empty()) body += L"\n其他已登录的用户：" + Joined(obstacles.otherUsers);
+    return platform::Notification{L"即将" + Caption(action), body, true, snoozeMinutes};
 }
 
 platform::Notification MissedNotice(platform::PowerAction action, std::wstring_view targetText, MissedBecause why) {

@@ -16,7 +16,8 @@ inline constexpr std::wstring_view kStillWaiting = L"上一个请求尚未得到
 
 // Before the armed second, with a way to disarm (and, unless snoozeMinutes is 0, to snooze) from
 // the notification itself.
-platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes);
+platform::Notification WarningNotice(platform::PowerAction action, std::wstring_view targetText, int snoozeMinutes,
+                                     const platform::Obstacles& obstacles = {});
 
 // Why an armed second passed without the action.
 enum class MissedBecause { Slept, ClockChanged, Stalled };

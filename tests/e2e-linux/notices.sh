@@ -92,6 +92,18 @@ e2e_expect_eq "snooze: the time ten minutes on is what is stored" \
   "$(ini_value Shutdown Hour):$(ini_value Shutdown Minute):$(ini_value Shutdown Second) $(ini_value Shutdown AMPM)" \
   "$hour:$minute:$second $ampm"
 
+# --- What stands in the way, named in the warning: a block inhibitor, another user's session ---
+stop_notification_server
+start_notification_server "body actions"
+_mock AddMethod "$LOGIN1_MANAGER" ListInhibitors '' 'a(ssssuu)' \
+  "ret = [('shutdown:sleep', 'Firefox', '正在播放视频', 'block', dbus.UInt32(1000), dbus.UInt32(42))]"
+gdbus call --system "${LOGIN1[@]}" -m org.freedesktop.DBus.Mock.AddSession c2 seat0 1001 bob false > /dev/null
+e2e_check "obstacles: armed" start_armed 5 3
+e2e_check "obstacles: the warning names the program that blocks" wait_for 6 notified "阻止此操作的程序：Firefox：正在播放视频"
+e2e_check "obstacles: ... and the other user" notified "bob（seat0）"
+end_program
+_mock AddMethod "$LOGIN1_MANAGER" ListInhibitors '' 'a(ssssuu)' 'ret = []'
+
 # --- The warning never outlives the program: 退出 (Esc) and SIGTERM take it back ---
 for ending in Escape SIGTERM; do
   notify_mark

@@ -1,4 +1,5 @@
 #include "platform/qt/logind_exit.h"
+#include "platform/qt/obstacles.h"
 
 #include <gtest/gtest.h>
 
@@ -240,6 +241,25 @@ TEST(AskOutlookThroughLogind, AsksTheCallTheActionWouldMakeAndReadsItsAnswer) {
     bool toldAnything = false;
     AskOutlookThroughLogind({PowerAction::PowerOff}, failing, [&](SessionEndOutlook) { toldAnything = true; });
     EXPECT_FALSE(toldAnything) << "an error tells nothing";
+}
+
+// What stands in the way: block inhibitors of shutdown, and other users' sessions, for the power
+// actions only; each named once.
+TEST(ObstaclesOf, BlockInhibitorsOfShutdownAndOtherUsersForThePowerActions) {
+    const QList<InhibitorRecord> inhibitors = {
+        {"shutdown:sleep", "Firefox", QString::fromUtf8("正在播放视频"), "block", 1000, 42},
+        {"shutdown", "Firefox", QString::fromUtf8("正在播放视频"), "block", 1000, 43},
+        {"shutdown", "brellix", "Store the settings", "delay", 1000, 7},
+        {"sleep", "player", "Playing", "block", 1000, 9},
+        {"shutdown", "backup", "", "block", 0, 11},
+    };
+    const QList<SessionRecord> sessions = {
+        {"c1", 1000, "user", "seat0"}, {"c2", 1001, "bob", "seat0"}, {"c3", 1001, "bob", "seat0"}, {"c4", 1002, "eve", ""},
+    };
+    const Obstacles poweroff = ObstaclesOf({PowerAction::PowerOff}, inhibitors, sessions, 1000);
+    EXPECT_EQ(poweroff.blockers, (std::vector<std::wstring>{L"Firefox：正在播放视频", L"backup"}));
+    EXPECT_EQ(poweroff.otherUsers, (std::vector<std::wstring>{L"bob（seat0）", L"eve（远程）"}));
+    EXPECT_TRUE(ObstaclesOf({PowerAction::LogOff}, inhibitors, sessions, 1000).Empty()) << "a log off ends no one else";
 }
 
 }  // namespace

@@ -245,6 +245,21 @@ TEST_F(Notices, ASnoozeMovesTheTargetShowsItAndWarnsAgain) {
     }
 }
 
+// What stands in the way is asked at the warning and told in its place, once known.
+TEST_F(Notices, TheWarningNamesWhatStandsInTheWay) {
+    ArmToReboot();
+    TickFor(31'000);
+    ASSERT_EQ(os.CallsNamed({"AskWhatStandsInTheWay"}).size(), 1u);
+    const platform::Obstacles obstacles{{L"Firefox：正在播放视频"}, {L"bob（seat0）"}};
+    forms.SystemTellsObstacles({platform::PowerAction::PowerOff}, obstacles);
+    EXPECT_EQ(os.notifications.size(), 1u) << "about another request";
+    forms.SystemTellsObstacles(schedule.Request(), obstacles);
+    ASSERT_EQ(os.notifications.size(), 2u);
+    EXPECT_EQ(os.notifications.back().body,
+              L"Brellix 将于 3:15:45 AM 重启。\n阻止此操作的程序：Firefox：正在播放视频\n其他已登录的用户：bob（seat0）");
+    EXPECT_TRUE(os.notifications.back().offersDisarm);
+}
+
 // The icon's tip says what is armed and how long is left, to the second in the last minute.
 TEST(Messages, TheArmedTipNamesTheActionTheTimeAndWhatIsLeft) {
     const struct {

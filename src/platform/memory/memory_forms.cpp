@@ -350,6 +350,10 @@ void MemoryForms::SystemAnswersOutlook(SessionEndRequest request, SessionEndOutl
     if (loaded_) events_->OnSessionEndOutlook(request, outlook);
 }
 
+void MemoryForms::SystemTellsObstacles(SessionEndRequest request, const Obstacles& obstacles) {
+    if (loaded_) events_->OnObstaclesKnown(request, obstacles);
+}
+
 void MemoryForms::TimerTick(int timerId) {
     if (!TimerRunning(timerId)) return;
     events_->OnTimer(timerId);

@@ -75,6 +75,7 @@ public:
     void AnotherStartWakes();
     void SystemAnswersSessionEnd(const SessionEndResult& result);
     void SystemAnswersOutlook(SessionEndRequest request, SessionEndOutlook outlook);
+    void SystemTellsObstacles(SessionEndRequest request, const Obstacles& obstacles);
     // One tick of a timer, if it is running.
     void TimerTick(int timerId);
     // A message that arrives later: handled by the next DoEvents or message loop.

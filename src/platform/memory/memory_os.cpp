@@ -90,6 +90,10 @@ void MemoryOs::AskSessionEndOutlook(SessionEndRequest request) {
     Record("AskSessionEndOutlook(" + ToCallText(request) + ")");
 }
 
+void MemoryOs::AskWhatStandsInTheWay(SessionEndRequest request) {
+    Record("AskWhatStandsInTheWay(" + ToCallText(request) + ")");
+}
+
 SessionEndResult MemoryOs::EndSession(SessionEndRequest request) {
     Record("EndSession(" + ToCallText(request) + ")");
     sessionEnds.push_back(request);

@@ -482,6 +482,10 @@ void QtForms::RaiseSessionEndOutlook(SessionEndRequest request, SessionEndOutloo
     if (loaded_) events_->OnSessionEndOutlook(request, outlook);
 }
 
+void QtForms::RaiseObstaclesKnown(SessionEndRequest request, const Obstacles& obstacles) {
+    if (loaded_) events_->OnObstaclesKnown(request, obstacles);
+}
+
 void QtForms::RaiseNotificationAnswered(NotificationAnswer answer) {
     if (loaded_) events_->OnNotificationAnswered(answer);
 }

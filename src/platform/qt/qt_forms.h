@@ -94,6 +94,7 @@ public:
     // The system's later answers, raised on the UI thread while the window is loaded.
     void RaiseSessionEndAnswered(const SessionEndResult& result);
     void RaiseSessionEndOutlook(SessionEndRequest request, SessionEndOutlook outlook);
+    void RaiseObstaclesKnown(SessionEndRequest request, const Obstacles& obstacles);
     void RaiseNotificationAnswered(NotificationAnswer answer);
     void RaiseWakeRequested();
 

@@ -25,6 +25,7 @@
 #include "platform/qt/dbus_session_calls.h"
 #include "platform/qt/desktop_notifier.h"
 #include "platform/qt/linux_paths.h"
+#include "platform/qt/obstacles.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/qt/wake_channel.h"
 
@@ -173,6 +174,14 @@ std::optional<SessionEndResult> QtOs::StartSessionEnd(SessionEndRequest request)
 void QtOs::AskSessionEndOutlook(SessionEndRequest request) {
     AskOutlookThroughLogind(request, CallsAnsweredLater(), [this, request](SessionEndOutlook outlook) {
         forms_.RaiseSessionEndOutlook(request, outlook);
+    });
+}
+
+void QtOs::AskWhatStandsInTheWay(SessionEndRequest request) {
+    QWidget* window = AsWidget(forms_.Handle());
+    if (!window) return;
+    AskObstaclesThroughLogind(request, getuid(), window, [this, request](const Obstacles& obstacles) {
+        forms_.RaiseObstaclesKnown(request, obstacles);
     });
 }
 

@@ -133,6 +133,9 @@ std::optional<SessionEndResult> Win32Os::StartSessionEnd(SessionEndRequest reque
 // Windows cannot tell beforehand.
 void Win32Os::AskSessionEndOutlook(SessionEndRequest) {}
 
+// Not asked on Windows yet: no answer comes, and the warning says what it always says.
+void Win32Os::AskWhatStandsInTheWay(SessionEndRequest) {}
+
 // Modifying nothing succeeds exactly while the shell knows the icon.
 bool Win32Os::TrayIconPresent(WindowHandle window) {
     NOTIFYICONDATAW data = TrayIconData(AsWindow(window));
