@@ -332,29 +332,40 @@ void Win32Forms::Dispatch(MSG& message) {
 // same key (执行(E) and 退出(E)): a repeated Alt+E would end the program. A shared key only moves
 // the focus, to the next of its controls after the focus in tab order, as it does for lists.
 bool Win32Forms::MoveFocusForSharedAccessKey(wchar_t typed) {
-    std::vector<const Control*> ordered;
-    for (const auto& [id, control] : controls_) ordered.push_back(&control);
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const Control* a, const Control* b) { return TabRank(a->spec) < TabRank(b->spec); });
     const wchar_t key = static_cast<wchar_t>(std::towupper(typed));
-    const auto reachable = [](const Control* c) {
-        return TakesFocus(c->spec.type) && c->window && ::IsWindowEnabled(c->window) && ::IsWindowVisible(c->window);
-    };
-    std::vector<int> targets;  // what each control with the key leads to: itself, or a label's control
-    for (std::size_t i = 0; i < ordered.size(); ++i) {
-        if (ordered[i]->spec.tabIndex < 0 || AccessKeyOf(ControlCaption(ordered[i]->spec.id)) != key) continue;
-        std::size_t target = i;
-        if (ordered[i]->spec.type == ControlType::Label) {
-            while (++target < ordered.size() && !TakesFocus(ordered[target]->spec.type)) {}
+    // What a control with the key leads to: itself, or for a label the next control in tab order
+    // that takes the focus; nothing when that one cannot take it now.
+    const auto target = [this](const Control& control) -> const Control* {
+        const Control* found = &control;
+        if (control.spec.type == ControlType::Label) {
+            found = nullptr;
+            for (const auto& [id, other] : controls_) {
+                if (TakesFocus(other.spec.type) && other.spec.tabIndex > control.spec.tabIndex &&
+                    (!found || other.spec.tabIndex < found->spec.tabIndex)) {
+                    found = &other;
+                }
+            }
         }
-        if (target < ordered.size() && reachable(ordered[target])) targets.push_back(ordered[target]->spec.id);
+        const bool reachable = found && TakesFocus(found->spec.type) && found->window &&
+                               ::IsWindowEnabled(found->window) && ::IsWindowVisible(found->window);
+        return reachable ? found : nullptr;
+    };
+    const Control* focused = Find(FocusedControl());
+    const int focusedRank = focused ? focused->spec.tabIndex : -1;
+    const Control* first = nullptr;  // the first of them in tab order
+    const Control* next = nullptr;   // the first after the focus
+    int count = 0;
+    for (const auto& [id, control] : controls_) {
+        if (control.spec.tabIndex < 0 || AccessKeyOf(ControlCaption(id)) != key) continue;
+        const Control* reached = target(control);
+        if (!reached) continue;
+        ++count;
+        const int rank = reached->spec.tabIndex;
+        if (!first || rank < first->spec.tabIndex) first = reached;
+        if (rank > focusedRank && (!next || rank < next->spec.tabIndex)) next = reached;
     }
-    if (targets.size() < 2) return false;
-    const int focused = FocusedControl();
-    const auto rank = [&](int id) { return TabRank(Find(id)->spec); };
-    const int focusedRank = focused ? rank(focused) : -1;
-    const auto next = std::find_if(targets.begin(), targets.end(), [&](int id) { return rank(id) > focusedRank; });
-    SetFocus(next != targets.end() ? *next : targets.front());
+    if (count < 2) return false;
+    SetFocus((next ? next : first)->spec.id);
     return true;
 }
 
