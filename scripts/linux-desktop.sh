@@ -252,7 +252,7 @@ mock_inhibitors() {
 linux_desktop_start_trayer() {
   linux_desktop_spawn trayer trayer --edge bottom --align right --widthtype request --height 32 \
     --SetDockType true --expand false --transparent false
-  _linux_desktop_wait 200 eval 'xwininfo -root -tree 2> /dev/null | grep -q "\"panel\""'
+  _linux_desktop_wait 600 eval 'xwininfo -root -tree 2> /dev/null | grep -q "\"panel\""'
 }
 
 # A StatusNotifierWatcher that says a host is registered; it logs to RUN/sni.log.
