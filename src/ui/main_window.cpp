@@ -161,6 +161,7 @@ void MainWindow::Arm() {
     schedule_.Arm(target, request, scheduler::ReadClock(os_), state_.warningSeconds);
     // Last, so that no tick meets a half-drawn state.
     scheduleTimer_.SetEnabled(true);
+    state_.tray.shownStep = -1;  // a new target: the tip is built anew
     UpdateTrayTip();
     // Whether the system will refuse is known long before the time comes.
     os_.AskSessionEndOutlook(request);
@@ -183,6 +184,7 @@ void MainWindow::Snooze() {
     schedule_.Arm(target, schedule_.Request(), scheduler::ReadClock(os_), state_.warningSeconds);
     if (state_.armingNoticeShown) os_.WithdrawNotification(forms_.Handle());
     state_.armingNoticeShown = false;
+    state_.tray.shownStep = -1;
     UpdateTrayTip();
 }
 
@@ -222,12 +224,19 @@ void MainWindow::TellMissed(bool clocksDisagreed) {
 
 void MainWindow::OnSystemResumed() { state_.resumedSinceTick = true; }
 
+// Built only when what it says changes (once a minute, then once a second): a tick allocates nothing.
 void MainWindow::UpdateTrayTip() {
-    const std::wstring tip = schedule_.Armed() ? ArmedTrayTip(schedule_.Request().action, state_.targetText,
-                                                              schedule_.MillisecondsLeft(scheduler::ReadClock(os_)))
-                                               : state_.tray.tip;
-    if (tip == state_.tray.shownTip || !state_.tray.iconPresent) return;
-    if (os_.SetTrayIconTip(forms_.Handle(), tip)) state_.tray.shownTip = tip;
+    if (!state_.tray.iconPresent) return;
+    if (!schedule_.Armed()) return ShowTrayTip(state_.tray.tip, -1);
+    const int left = schedule_.MillisecondsLeft(scheduler::ReadClock(os_));
+    const int step = ArmedTrayTipStep(left);
+    if (step != state_.tray.shownStep) ShowTrayTip(ArmedTrayTip(schedule_.Request().action, state_.targetText, left), step);
+}
+
+void MainWindow::ShowTrayTip(const std::wstring& tip, int step) {
+    if (tip != state_.tray.shownTip && !os_.SetTrayIconTip(forms_.Handle(), tip)) return;
+    state_.tray.shownTip = tip;
+    state_.tray.shownStep = step;
 }
 
 void MainWindow::Fire(platform::SessionEndRequest request) {

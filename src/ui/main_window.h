@@ -89,6 +89,7 @@ private:
     void ShowTargetInPickers(int secondOfDay);
     // While armed: the action, the time and what is left; else the start-up caption.
     void UpdateTrayTip();
+    void ShowTrayTip(const std::wstring& tip, int step);
     void TellMissed(bool clocksDisagreed);
     // Enables what the state allows, hands the focus on, and sets the caption.
     void DrawScheduleState(bool armed);

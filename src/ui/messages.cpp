@@ -46,6 +46,11 @@ platform::Notification AutostartNotSetNotice(std::wstring_view reason) {
     return platform::Notification{L"未能设置登录时启动", Cut(reason), false};
 }
 
+int ArmedTrayTipStep(int millisecondsLeft) {
+    const int secondsLeft = (std::max(millisecondsLeft, 0) + 999) / 1000;
+    return secondsLeft < 60 ? secondsLeft : 60 + (secondsLeft + 59) / 60;
+}
+
 std::wstring ArmedTrayTip(platform::PowerAction action, std::wstring_view targetText, int millisecondsLeft) {
     const int secondsLeft = (std::max(millisecondsLeft, 0) + 999) / 1000;
     const int minutesLeft = (secondsLeft + 59) / 60;

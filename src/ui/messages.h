@@ -31,6 +31,9 @@ platform::Notification AutostartNotSetNotice(std::wstring_view reason);
 // 还剩 42 分钟"), to the minute, and to the second in the last minute.
 std::wstring ArmedTrayTip(platform::PowerAction action, std::wstring_view targetText, int millisecondsLeft);
 
+// What the armed tip's "left" shows, as a number that changes exactly when the text does.
+int ArmedTrayTipStep(int millisecondsLeft);
+
 // The tray menu's snooze item: "推迟 10 分钟(&P)".
 std::wstring SnoozeItemCaption(int minutes);
 

@@ -7,6 +7,7 @@ void ShowTrayIcon(platform::Os& os, const platform::Forms& window, TrayState& tr
     tray.tip = window.Caption();
     tray.iconPresent = os.ShowTrayIcon(tray.window, tray.tip);
     tray.shownTip = tray.tip;
+    tray.shownStep = -1;
 }
 
 void RestoreTrayIcon(platform::Os& os, TrayState& tray, bool trayCameBack) {
@@ -16,6 +17,7 @@ void RestoreTrayIcon(platform::Os& os, TrayState& tray, bool trayCameBack) {
     if (tray.iconPresent) return;
     tray.iconPresent = os.ShowTrayIcon(tray.window, tray.tip);
     tray.shownTip = tray.tip;
+    tray.shownStep = -1;
 }
 
 void RemoveTrayIcon(platform::Os& os, TrayState& tray) {

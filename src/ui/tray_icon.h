@@ -13,6 +13,7 @@ struct TrayState {
     platform::WindowHandle window = nullptr;  // none until first shown
     std::wstring tip;
     std::wstring shownTip;  // what the icon shows now: the tip, or what the window set since
+    int shownStep = -1;     // while armed: the step of the time left that shownTip shows
     bool iconPresent = false;  // the tray accepted the icon and it was not removed since
 };
 
