@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <utility>
 #include <vector>
 
 #include "ui/messages.h"
@@ -220,9 +221,19 @@ void MainWindow::TellMissed(bool clocksDisagreed) {
                               : clocksDisagreed       ? MissedBecause::ClockChanged
                                                       : MissedBecause::Stalled;
     Tell(MissedNotice(schedule_.Request().action, state_.targetText, why), true);
+    state_.missedToldWithoutSleepAtMs.reset();
+    if (why != MissedBecause::Slept) state_.missedToldWithoutSleepAtMs = os_.MonotonicMilliseconds();
 }
 
-void MainWindow::OnSystemResumed() { state_.resumedSinceTick = true; }
+// The system's news of the wake-up may come just after the first tick that found the time missed:
+// the notice then says the true cause.
+void MainWindow::OnSystemResumed() {
+    state_.resumedSinceTick = true;
+    constexpr std::uint64_t kLateNewsMs = 5000;
+    const auto toldAt = std::exchange(state_.missedToldWithoutSleepAtMs, std::nullopt);
+    if (!toldAt || os_.MonotonicMilliseconds() - *toldAt > kLateNewsMs || !schedule_.Armed()) return;
+    Tell(MissedNotice(schedule_.Request().action, state_.targetText, MissedBecause::Slept), true);
+}
 
 // Built only when what it says changes (once a minute, then once a second): a tick allocates nothing.
 void MainWindow::UpdateTrayTip() {

@@ -2,6 +2,7 @@
 // forms runtime; the schedule's state drawn on the controls.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,8 @@ struct MainWindowState {
     int snoozeMinutes = settings::kDefaultSnoozeMinutes;    // how much later a snooze moves the target; 0: none
     bool daily = false;          // armed at every start and again after each firing; started at login
     bool resumedSinceTick = false;  // the machine woke since the last tick
+    // When a missed time was told for another cause: the news of a wake-up may come just after.
+    std::optional<std::uint64_t> missedToldWithoutSleepAtMs;
     bool hideOnClose = false;     // while set, a close request only hides the window
     bool settingsStored = false;  // the exit's storing steps ran: they never run twice
     // The request the system has not answered yet: no second one goes out meanwhile.

@@ -184,6 +184,20 @@ e2e_check "no server: the window stays hidden" window_hidden
 kill "$APP_PID"
 wait_app_end 5
 
+# --- Asleep over the armed second: the program stands still across it (as in a suspend), logind
+# says the machine woke; the missed time is told with its cause, and it stays armed ---
+start_notification_server "body actions"
+e2e_check "asleep: armed" start_armed 3 0
+kill -STOP "$APP_PID"
+wait_for 20 eval '((${EPOCHREALTIME%.*} > TARGET + 6))'
+_mock EmitSignal "$LOGIN1_MANAGER" PrepareForSleep b "[<false>]"
+kill -CONT "$APP_PID"
+e2e_check "asleep: the missed time is told, with its cause" wait_for 5 eval 'notify_text | grep -qF "计算机在睡眠"'
+e2e_check "asleep: still armed, for tomorrow" title_is "$ARMED"
+e2e_expect_eq "asleep: logind is not asked to power off" "$(end_calls | tr ';' '\n' | grep -c '^PowerOff')" "0"
+end_program
+stop_notification_server
+
 # --- A slow logind: the window answers while it thinks ---
 _mock AddMethod "$LOGIN1_MANAGER" PowerOff b '' "__import__('time').sleep(8)"
 e2e_check "slow logind: the schedule is armed" start_armed 3 0
