@@ -12,7 +12,7 @@ if [ -n "$climbing" ]; then
 fi
 echo "check-imports: no source includes a header by a climbing relative path"
 
-system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|uxtheme|msvcrt|ole32|oleaut32|oleacc|shlwapi)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|uxtheme|msvcrt|ole32|oleaut32|oleacc|shlwapi|wtsapi32)\.dll$'
 for exe in "$@"; do
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name/{print tolower($3)}')
   foreign=$(grep -vE "$system_dlls" <<< "$imports" || true)

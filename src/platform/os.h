@@ -100,9 +100,9 @@ public:
     // Asks, without waiting, whether such a request would be refused; where the system can tell,
     // the answer comes as the window's OnSessionEndOutlook.
     virtual void AskSessionEndOutlook(SessionEndRequest request) = 0;
-    // Asks, without waiting, what stands in the way of the request; the answer comes as the
-    // window's OnObstaclesKnown (where the system cannot tell, none comes).
-    virtual void AskWhatStandsInTheWay(SessionEndRequest request) = 0;
+    // What stands in the way of the request: at once where the system answers at once, else
+    // nothing now and the answer later as the window's OnObstaclesKnown (none where it cannot tell).
+    virtual std::optional<Obstacles> AskWhatStandsInTheWay(SessionEndRequest request) = 0;
 
     // --- The settings file ---
     // The value of the key (at most maxLength characters), or defaultValue when the file,

@@ -207,8 +207,11 @@ void MainWindow::StartDaily() {
 void MainWindow::Tick() {
     const scheduler::TickResult result = schedule_.Tick(scheduler::ReadClock(os_));
     if (result.warn) {
-        Tell(WarningNotice(schedule_.Request().action, state_.targetText, state_.snoozeMinutes), true);
-        os_.AskWhatStandsInTheWay(schedule_.Request());
+        // Named in the warning when the system can tell at once, else in its place once it told.
+        const platform::SessionEndRequest request = schedule_.Request();
+        const auto known = os_.AskWhatStandsInTheWay(request);
+        Tell(WarningNotice(request.action, state_.targetText, state_.snoozeMinutes, known.value_or(platform::Obstacles{})),
+             true);
     }
     if (result.missed) TellMissed(result.clocksDisagreed);
     state_.resumedSinceTick = false;

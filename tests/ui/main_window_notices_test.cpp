@@ -260,6 +260,14 @@ TEST_F(Notices, TheWarningNamesWhatStandsInTheWay) {
     EXPECT_TRUE(os.notifications.back().offersDisarm);
 }
 
+TEST_F(Notices, WhatTheSystemTellsAtOnceIsInTheFirstWarning) {
+    os.obstaclesAtOnce = platform::Obstacles{{}, {L"bob（已登录）"}};
+    ArmToReboot();
+    TickFor(31'000);
+    ASSERT_EQ(os.notifications.size(), 1u);
+    EXPECT_EQ(os.notifications.back().body, L"Brellix 将于 3:15:45 AM 重启。\n其他已登录的用户：bob（已登录）");
+}
+
 // The icon's tip says what is armed and how long is left, to the second in the last minute.
 TEST(Messages, TheArmedTipNamesTheActionTheTimeAndWhatIsLeft) {
     const struct {

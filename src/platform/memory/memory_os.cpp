@@ -90,8 +90,9 @@ void MemoryOs::AskSessionEndOutlook(SessionEndRequest request) {
     Record("AskSessionEndOutlook(" + ToCallText(request) + ")");
 }
 
-void MemoryOs::AskWhatStandsInTheWay(SessionEndRequest request) {
+std::optional<Obstacles> MemoryOs::AskWhatStandsInTheWay(SessionEndRequest request) {
     Record("AskWhatStandsInTheWay(" + ToCallText(request) + ")");
+    return obstaclesAtOnce;
 }
 
 SessionEndResult MemoryOs::EndSession(SessionEndRequest request) {

@@ -23,6 +23,7 @@ public:
     bool trayAvailable = true;
     bool notificationsShowable = true;  // Notify's answer: false where nothing could show one
     WriteResult autostartAnswer{true, {}};
+    std::optional<Obstacles> obstaclesAtOnce;  // else a test raises OnObstaclesKnown later
     std::vector<ScreenRect> monitors{{0, 0, 1920, 1080}};
     std::vector<ScreenRect> workAreas{{0, 0, 1920, 1040}};
     // The fake clock; tests move it.
@@ -58,7 +59,7 @@ public:
     SessionEndResult EndSession(SessionEndRequest request) override;
     std::optional<SessionEndResult> StartSessionEnd(SessionEndRequest request) override;
     void AskSessionEndOutlook(SessionEndRequest request) override;
-    void AskWhatStandsInTheWay(SessionEndRequest request) override;
+    std::optional<Obstacles> AskWhatStandsInTheWay(SessionEndRequest request) override;
 
     std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                              std::wstring_view defaultValue, std::size_t maxLength) override;

@@ -177,12 +177,13 @@ void QtOs::AskSessionEndOutlook(SessionEndRequest request) {
     });
 }
 
-void QtOs::AskWhatStandsInTheWay(SessionEndRequest request) {
+std::optional<Obstacles> QtOs::AskWhatStandsInTheWay(SessionEndRequest request) {
     QWidget* window = AsWidget(forms_.Handle());
-    if (!window) return;
+    if (!window) return std::nullopt;
     AskObstaclesThroughLogind(request, getuid(), window, [this, request](const Obstacles& obstacles) {
         forms_.RaiseObstaclesKnown(request, obstacles);
     });
+    return std::nullopt;
 }
 
 bool QtOs::TrayIconPresent(WindowHandle window) {

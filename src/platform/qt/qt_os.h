@@ -37,7 +37,7 @@ public:
     SessionEndResult EndSession(SessionEndRequest request) override;
     std::optional<SessionEndResult> StartSessionEnd(SessionEndRequest request) override;
     void AskSessionEndOutlook(SessionEndRequest request) override;
-    void AskWhatStandsInTheWay(SessionEndRequest request) override;
+    std::optional<Obstacles> AskWhatStandsInTheWay(SessionEndRequest request) override;
 
     std::wstring ReadSetting(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                              std::wstring_view defaultValue, std::size_t maxLength) override;

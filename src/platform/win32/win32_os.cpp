@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <string>
@@ -133,8 +134,34 @@ std::optional<SessionEndResult> Win32Os::StartSessionEnd(SessionEndRequest reque
 // Windows cannot tell beforehand.
 void Win32Os::AskSessionEndOutlook(SessionEndRequest) {}
 
-// Not asked on Windows yet: no answer comes, and the warning says what it always says.
-void Win32Os::AskWhatStandsInTheWay(SessionEndRequest) {}
+// The other users signed in on this machine, whose sessions shutting it down would end: Windows
+// answers at once. Programs that would hold the end up are not known beforehand.
+std::optional<Obstacles> Win32Os::AskWhatStandsInTheWay(SessionEndRequest request) {
+    Obstacles obstacles;
+    if (request.action == PowerAction::LogOff) return obstacles;
+    DWORD own = 0;
+    ::ProcessIdToSessionId(::GetCurrentProcessId(), &own);
+    WTS_SESSION_INFOW* sessions = nullptr;
+    DWORD count = 0;
+    if (!::WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count)) return obstacles;
+    for (DWORD i = 0; i < count; ++i) {
+        const WTS_SESSION_INFOW& session = sessions[i];
+        if (session.SessionId == own || (session.State != WTSActive && session.State != WTSDisconnected)) continue;
+        LPWSTR user = nullptr;
+        DWORD bytes = 0;
+        if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session.SessionId, WTSUserName, &user, &bytes)) continue;
+        if (user && *user) {
+            std::wstring name = user;
+            name += session.State == WTSActive ? L"（已登录）" : L"（已断开）";
+            if (std::find(obstacles.otherUsers.begin(), obstacles.otherUsers.end(), name) == obstacles.otherUsers.end()) {
+                obstacles.otherUsers.push_back(name);
+            }
+        }
+        ::WTSFreeMemory(user);
+    }
+    ::WTSFreeMemory(sessions);
+    return obstacles;
+}
 
 // Modifying nothing succeeds exactly while the shell knows the icon.
 bool Win32Os::TrayIconPresent(WindowHandle window) {
